@@ -1,0 +1,97 @@
+// Checks the vendor chunk's identifier and version, then works out the
+// duration from the file size, block align, sample rate and block mode.
+#include "header/additional_information.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "header/file_position.h"
+#include "header/print.h"
+#include "header/recording_header.h"
+
+namespace kalimber {
+
+std::uint32_t g_WavFileDurationMillisec = 0;
+
+int FramesPerBlock(std::uint8_t options1) {
+    const int blockMode = (options1 >> 1) & 3;
+    switch (blockMode) {
+        case 0:
+            return 12288;
+        case 1:
+            return 3072;
+        default:
+            return 0;
+    }
+}
+
+bool CountWholeBlocks(std::int64_t fileSize, std::int16_t blockAlign, int framesPerBlock,
+                      std::int64_t& blocks) {
+    // |blockAlign| <= 32768 and framesPerBlock <= 12288: the product fits in 32 bits.
+    const std::int32_t divisor = std::int32_t{blockAlign} * framesPerBlock;
+    if (divisor == 0) {
+        return false;
+    }
+    // A tell never gives less than -1, so the difference cannot overflow; the
+    // guard keeps that true for any caller.
+    constexpr std::int64_t kLowest = std::numeric_limits<std::int64_t>::min() + HeaderSize;
+    const std::int64_t dividend = fileSize < kLowest ? std::numeric_limits<std::int64_t>::min()
+                                                     : fileSize - std::int64_t{HeaderSize};
+    // INT64_MIN / -1 is the one quotient that overflows; its true value is past
+    // the signed range, so it is reported as the wrapped value two's complement gives.
+    if (dividend == std::numeric_limits<std::int64_t>::min() && divisor == -1) {
+        blocks = dividend;
+        return true;
+    }
+    blocks = dividend / std::int64_t{divisor};
+    return true;
+}
+
+std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint32_t sampleRate) {
+    constexpr std::int64_t kInvalid = std::numeric_limits<std::int64_t>::min();
+    if (sampleRate == 0) {
+        return kInvalid;  // the quotient would be infinite or NaN
+    }
+    // In this order, each step rounded to double, the same on every host.
+    double quotient = static_cast<double>(static_cast<std::uint64_t>(blocks));
+    quotient = quotient * 1000.0;
+    quotient = quotient * static_cast<double>(framesPerBlock);
+    quotient = quotient / static_cast<double>(sampleRate);
+    // Only a finite value inside [-2^63, 2^63) may be converted to int64_t.
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!std::isfinite(quotient) || quotient >= kTwoTo63 || quotient < -kTwoTo63) {
+        return kInvalid;
+    }
+    return static_cast<std::int64_t>(quotient);  // truncates toward zero
+}
+
+void PrintAdditionalInformation(std::FILE* recording) {
+    Print("---Additional Information---\n");
+    const OrvaChunk& orva = g_RecordingHeader.Orva;
+    if (std::memcmp(orva.Id.data(), "orva", 4) != 0) {
+        Print("This is not an ORVA .wav file!!!\n");
+        return;
+    }
+    if (orva.Version != 1) {
+        Print("This is not a supported ORVA .wav file!!!\n");
+        return;
+    }
+    SeekFile(recording, 0, SEEK_END);  // the file is left at its end
+    const std::int64_t fileSize = TellFile(recording);
+    const int framesPerBlock = FramesPerBlock(orva.Options1);
+    if (framesPerBlock != 0) {
+        std::int64_t blocks = 0;
+        if (CountWholeBlocks(fileSize, g_RecordingHeader.Fmt.BlockAlign.Get(), framesPerBlock,
+                             blocks)) {
+            const std::int64_t millisec =
+                DurationMillisec(blocks, framesPerBlock, g_RecordingHeader.Fmt.SampleRate.Get());
+            g_WavFileDurationMillisec = static_cast<std::uint32_t>(static_cast<std::uint64_t>(millisec));
+        } else {
+            g_WavFileDurationMillisec = 0;  // block align 0: nothing to divide by
+        }
+    }
+    Print("   WavFileDurationMillisec: %u\n", g_WavFileDurationMillisec);
+}
+
+}  // namespace kalimber

@@ -1,0 +1,30 @@
+// The recording check and the duration: is this a recording of the receiver
+// family in a supported version, and how many milliseconds of whole blocks.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace kalimber {
+
+// Kept between the reports of a run; shown again when no duration is worked out.
+extern std::uint32_t g_WavFileDurationMillisec;
+
+// The block size that bits 1 and 2 of Options1 select: 12288 or 3072 frames,
+// or 0 where no duration is worked out (block modes 2 and 3).
+int FramesPerBlock(std::uint8_t options1);
+
+// Whole blocks in a file of fileSize bytes, truncated toward zero. Returns
+// false where the block align of 0 leaves nothing to divide by.
+bool CountWholeBlocks(std::int64_t fileSize, std::int16_t blockAlign, int framesPerBlock,
+                      std::int64_t& blocks);
+
+// The duration in milliseconds: blocks (as unsigned 64 bits) * 1000 *
+// framesPerBlock / sampleRate in double, rounded toward zero to signed 64
+// bits; a quotient that is not finite or out of that range gives INT64_MIN.
+std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint32_t sampleRate);
+
+// The last section of every header report.
+void PrintAdditionalInformation(std::FILE* recording);
+
+}  // namespace kalimber

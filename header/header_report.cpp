@@ -1,0 +1,130 @@
+// Prints the RIFF, FMT, AUXI, ORVA and DATA sections of the header image as
+// they stand in the file right now, then the additional-information section.
+#include "header/header_report.h"
+
+#include <cstring>
+
+#include "header/additional_information.h"
+#include "header/print.h"
+#include "header/recording_header.h"
+
+namespace kalimber {
+namespace {
+
+void PrintId(const char* format, const ChunkId& id) {
+    // Each byte is passed as one character: a zero byte is written as a zero byte.
+    Print(format, id[0], id[1], id[2], id[3]);
+}
+
+// Text fields end at their first NUL and never run past their width.
+template <std::size_t Width>
+void PrintText(const char* format, const std::uint8_t (&field)[Width]) {
+    static_assert(Width < 128);
+    char scratch[128] = {};
+    std::memcpy(scratch, field, Width);
+    Print(format, scratch);
+}
+
+void PrintTime(const char* format, const TimeStamp& t) {
+    Print(format, unsigned{t.Year.Get()}, unsigned{t.Month.Get()}, unsigned{t.Day.Get()},
+          unsigned{t.Hour.Get()}, unsigned{t.Minute.Get()}, unsigned{t.Second.Get()},
+          unsigned{t.Millisecond.Get()});
+}
+
+const char* AudioFormatName(int format) {
+    switch (format) {
+        case 1:
+            return "(Integer)\n";
+        case 3:
+            return "(Float)\n";
+        default:
+            return "(WRONG FORMAT)\n";
+    }
+}
+
+void PrintRiff(const RiffChunk& c) {
+    Print("---RIFF Chunk---\n");
+    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    Print("   CnkSize: %u\n", c.Size.Get());
+    PrintId("   CnkFormat: %c%c%c%c\n", c.Format);
+}
+
+void PrintFmt(const FmtChunk& c) {
+    Print("---FMT Chunk---\n");
+    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    Print("   CnkSize: %u\n", c.Size.Get());
+    const int audioFormat = c.AudioFormat.Get();
+    Print("   CnkAudioFormat: %d ", audioFormat);
+    Print("%s", AudioFormatName(audioFormat));
+    Print("   CnkNumChan: %d\n", int{c.NumChannels.Get()});
+    Print("   CnkSampleRate: %u\n", c.SampleRate.Get());
+    Print("   CnkByteRate: %u\n", c.ByteRate.Get());
+    Print("   CnkBlockAlign: %d\n", int{c.BlockAlign.Get()});
+    Print("   CnkBitPerSample %d\n", int{c.BitPerSample.Get()});
+}
+
+void PrintAuxi(const AuxiChunk& c) {
+    Print("---AUXI Chunk---\n");
+    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    Print("   CnkSize: %u\n", c.Size.Get());
+    PrintTime("   StartTime: %u/%u/%u  %u:%u:%u:%u\n", c.StartTime);
+    PrintTime("   StopTime:  %u/%u/%u  %u:%u:%u:%u\n", c.StopTime);
+    Print("   CenterFreq: %u\n", c.CenterFreq.Get());
+    Print("   ADFrequency: %u\n", c.ADFrequency.Get());
+    Print("   IFFrequency: %u\n", c.IFFrequency.Get());
+    Print("   Bandwidth: %u\n", c.Bandwidth.Get());
+    Print("   IQOffset: %u\n", c.IQOffset.Get());
+    Print("   DBOffset: %u\n", c.DBOffset.Get());
+    Print("   MaxVal: %u\n", c.MaxVal.Get());
+    Print("   Unused4: %u\n", c.Unused4.Get());
+    Print("   Unused5: %u\n", c.Unused5.Get());
+    PrintText("   NextFileName: %s\n", c.NextFileName);
+}
+
+void PrintOrva(const OrvaChunk& c) {
+    Print("---ORVA Chunk---\n");
+    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    Print("   CnkSize: %u\n", c.Size.Get());
+    Print("   LocalToUTC: %d\n", static_cast<int>(c.LocalToUTC.Get()));
+    Print("   LastDemodFreq: %d\n", static_cast<int>(c.LastDemodFreq.Get()));
+    Print("   LastDemodBw: %u\n", c.LastDemodBw.Get());
+    Print("   LastDemodMode: %u\n", unsigned{c.LastDemodMode.Get()});
+    Print("   Filter: %u\n", unsigned{c.Filter});
+    Print("   Attenuator: %u\n", unsigned{c.Attenuator});
+    Print("   VID: %04X\n", unsigned{c.VID.Get()});
+    Print("   PID: %04X\n", unsigned{c.PID.Get()});
+    PrintText("   SN: %s\n", c.SN);
+    Print("   RxMode: %u\n", unsigned{c.RxMode});
+    Print("   Options1: %u\n", unsigned{c.Options1});
+    Print("   Options2: %u\n", unsigned{c.Options2});
+    Print("   Version: %u\n", unsigned{c.Version});
+    Print("   Unused1: %u\n", c.Unused1.Get());
+    Print("   Unused2: %u\n", c.Unused2.Get());
+    Print("   Unused3: %u\n", c.Unused3.Get());
+    Print("   Unused4: %u\n", c.Unused4.Get());
+    Print("   Unused5: %u\n", c.Unused5.Get());
+    Print("   Unused6: %u\n", c.Unused6.Get());
+    Print("   Unused7: %u\n", c.Unused7.Get());
+    Print("   Unused8: %u\n", c.Unused8.Get());
+    Print("   Unused9: %u\n", c.Unused9.Get());
+}
+
+void PrintData(const DataChunkHeader& c) {
+    Print("---DATA Chunk---\n");
+    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    Print("   CnkSize: %u\n", c.Size.Get());
+}
+
+}  // namespace
+
+void PrintHeaderReport(std::FILE* recording) {
+    LoadHeader(recording);
+    PrintRiff(g_RecordingHeader.Riff);
+    PrintFmt(g_RecordingHeader.Fmt);
+    PrintAuxi(g_RecordingHeader.Auxi);
+    PrintOrva(g_RecordingHeader.Orva);
+    PrintData(g_RecordingHeader.Data);
+    PrintAdditionalInformation(recording);
+}
+
+}  // namespace kalimber

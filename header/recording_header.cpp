@@ -1,0 +1,54 @@
+// The process-wide header image and its loading from and storing to the file.
+// Each chunk is read and written at its fixed offset, whatever the file says.
+#include "header/recording_header.h"
+
+#include <cstring>
+
+#include "header/file_position.h"
+
+namespace kalimber {
+
+RecordingHeader g_RecordingHeader{};
+
+std::uint8_t* HeaderBytes(RecordingHeader& header) {
+    return reinterpret_cast<std::uint8_t*>(&header);
+}
+
+const std::uint8_t* HeaderBytes(const RecordingHeader& header) {
+    return reinterpret_cast<const std::uint8_t*>(&header);
+}
+
+namespace {
+
+// Reads one chunk into the image at its own offset. A read cut short by the
+// end of the file stores what was there and leaves the rest as it was; a seek
+// that fails reads nothing, so no bytes from elsewhere land in the chunk.
+void LoadChunk(std::FILE* recording, ChunkSpan span) {
+    if (!SeekFile(recording, static_cast<std::int64_t>(span.Offset), SEEK_SET)) {
+        return;
+    }
+    std::uint8_t scratch[HeaderSize];
+    const std::size_t got = std::fread(scratch, 1, span.Length, recording);
+    std::memcpy(HeaderBytes(g_RecordingHeader) + span.Offset, scratch, got);
+}
+
+}  // namespace
+
+void LoadHeader(std::FILE* recording) {
+    LoadChunk(recording, RiffSpan);
+    LoadChunk(recording, FmtSpan);
+    LoadChunk(recording, AuxiSpan);
+    LoadChunk(recording, OrvaSpan);
+    LoadChunk(recording, DataSpan);
+}
+
+bool StoreAuxiChunk(std::FILE* recording) {
+    if (!SeekFile(recording, static_cast<std::int64_t>(AuxiSpan.Offset), SEEK_SET)) {
+        return false;
+    }
+    const std::size_t put = std::fwrite(HeaderBytes(g_RecordingHeader) + AuxiSpan.Offset, 1,
+                                        AuxiSpan.Length, recording);
+    return put == AuxiSpan.Length;
+}
+
+}  // namespace kalimber

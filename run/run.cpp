@@ -1,0 +1,97 @@
+// The run: banner, command file, recording, header report, command list, and
+// the closing of both files. What happens after it (idling) is up to main.
+#include "run/run.h"
+
+#include <cstring>
+
+#include "header/additional_information.h"
+#include "header/header_report.h"
+#include "header/print.h"
+#include "header/recording_header.h"
+#include "run/command_list.h"
+#include "run/line_reader.h"
+
+namespace kalimber {
+
+std::FILE* g_CommandFile = nullptr;
+std::FILE* g_RecordingFile = nullptr;
+
+namespace {
+
+void FlushOutput() {
+    std::fflush(g_Output != nullptr ? g_Output : stdout);
+}
+
+// Takes line 1 of the command file as the path: one trailing line feed goes,
+// everything else (blanks included) is part of the name. An empty file gives
+// an empty path.
+void ReadPath(std::FILE* commands) {
+    if (!ReadLine(commands)) {
+        g_LineBuffer[0] = '\0';
+        return;
+    }
+    const std::size_t length = std::strlen(g_LineBuffer);
+    if (length > 0 && g_LineBuffer[length - 1] == '\n') {
+        g_LineBuffer[length - 1] = '\0';
+    }
+}
+
+}  // namespace
+
+void Run() {
+    Print("%s", RuleLine);
+    Print("ORVA Kalimber Ver: %d.%d", 1, 0);
+    Print("\n%s\n", RuleLine);
+
+    g_CommandFile = std::fopen(CommandFileName, "r");
+    if (g_CommandFile == nullptr) {
+        Print("Can't open ToDoWave.txt\n");
+        FlushOutput();
+        return;
+    }
+    ReadPath(g_CommandFile);
+    // An empty path names no file: it is never handed to fopen.
+    g_RecordingFile = g_LineBuffer[0] != '\0' ? std::fopen(g_LineBuffer, "rb+") : nullptr;
+    if (g_RecordingFile == nullptr) {
+        Print("fopen ERROR\n");
+        FlushOutput();
+        return;
+    }
+    // Unbuffered: every write reaches the file at once, and a write that fails
+    // leaves nothing behind in a buffer to be retried by a later seek or close.
+    std::setvbuf(g_RecordingFile, nullptr, _IONBF, 0);
+
+    Print("Selected file: \n");
+    Print("%s\n", g_LineBuffer);
+    Print("\n%s\n", RuleLine);
+
+    PrintHeaderReport(g_RecordingFile);
+    RunCommandList(g_CommandFile, g_RecordingFile);
+
+    const bool recordingFlushed = std::fflush(g_RecordingFile) == 0;
+    const bool recordingClosed = std::fclose(g_RecordingFile) == 0;
+    g_RecordingFile = nullptr;
+    if (!recordingFlushed || !recordingClosed) {
+        Print("Write ERROR\n");
+    }
+    std::fclose(g_CommandFile);
+    g_CommandFile = nullptr;
+    FlushOutput();
+}
+
+void ResetProcessState() {
+    if (g_RecordingFile != nullptr) {
+        std::fclose(g_RecordingFile);
+        g_RecordingFile = nullptr;
+    }
+    if (g_CommandFile != nullptr) {
+        std::fclose(g_CommandFile);
+        g_CommandFile = nullptr;
+    }
+    g_RecordingHeader = RecordingHeader{};
+    std::memset(g_LineBuffer, 0, sizeof g_LineBuffer);
+    g_WavFileDurationMillisec = 0;
+    g_HeaderModified = false;
+}
+
+}  // namespace kalimber
