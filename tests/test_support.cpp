@@ -1,0 +1,126 @@
+// Scratch folders, output capture and whole-run helpers shared by the tests.
+// POSIX only: the test suite runs on the build host.
+#include "tests/test_support.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "header/header_report.h"
+#include "header/print.h"
+#include "run/run.h"
+#include "tools/sample_recording.h"
+
+namespace kalimber::test {
+
+ScratchDir::ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kalimber-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+    previous_ = std::filesystem::current_path().string();
+    std::filesystem::current_path(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    ResetProcessState();  // closes what a run left open inside the folder
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+CapturedOutput::CapturedOutput() : file_(std::tmpfile()) {
+    if (file_ == nullptr) {
+        throw std::runtime_error("tmpfile failed");
+    }
+    g_Output = file_;
+}
+
+CapturedOutput::~CapturedOutput() {
+    g_Output = nullptr;
+    std::fclose(file_);
+}
+
+std::string CapturedOutput::Take() {
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string text;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0) {
+        text.append(chunk, got);
+    }
+    std::fclose(file_);
+    file_ = std::tmpfile();
+    g_Output = file_;
+    return text;
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+    Bytes bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return bytes;
+    }
+    std::uint8_t chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    WriteFileRaw(path, Bytes(text.begin(), text.end()));
+}
+
+void WriteFileRaw(const std::string& path, const Bytes& bytes) {
+    if (!sample::WriteFileBytes(path, bytes)) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+Bytes WellFormedRecording(std::uint32_t dataBytes) {
+    return RecordingWith(sample::MakeHeader(dataBytes), dataBytes);
+}
+
+Bytes RecordingWith(const RecordingHeader& header, std::uint32_t dataBytes) {
+    return sample::MakeRecording(header, sample::MakeSamples(dataBytes));
+}
+
+std::string RunWithCommandFile(const std::string& commandFileText) {
+    WriteFileText("ToDoWave.txt", commandFileText);
+    ResetProcessState();
+    CapturedOutput output;
+    Run();
+    return output.Take();
+}
+
+std::string ReportOf(const std::string& path) {
+    ResetProcessState();
+    std::FILE* file = std::fopen(path.c_str(), "rb+");
+    if (file == nullptr) {
+        throw std::runtime_error("cannot open " + path);
+    }
+    CapturedOutput output;
+    PrintHeaderReport(file);
+    std::fclose(file);
+    return output.Take();
+}
+
+void MakeSparseRecording(const std::string& path, const RecordingHeader& header,
+                         std::int64_t size) {
+    WriteFileRaw(path, Bytes(HeaderBytes(header), HeaderBytes(header) + HeaderSize));
+    if (truncate(path.c_str(), static_cast<off_t>(size)) != 0) {
+        throw std::runtime_error("truncate failed for " + path + ": " + std::strerror(errno));
+    }
+}
+
+}  // namespace kalimber::test

@@ -1,0 +1,63 @@
+// Helpers for the in-process tests: a scratch working folder, captured output,
+// and whole-run execution from the zero state of a fresh process.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "header/recording_header.h"
+
+namespace kalimber::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh temporary folder that becomes the working directory for the
+// object's lifetime; the previous directory is restored and the folder removed.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+// Points the tool's output at a temporary file until Take() reads it back.
+class CapturedOutput {
+public:
+    CapturedOutput();
+    ~CapturedOutput();
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+    std::string Take();
+
+private:
+    std::FILE* file_;
+};
+
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+void WriteFileRaw(const std::string& path, const Bytes& bytes);
+
+// A well-formed recording from the builder: header plus dataBytes of samples.
+Bytes WellFormedRecording(std::uint32_t dataBytes = 1000);
+Bytes RecordingWith(const RecordingHeader& header, std::uint32_t dataBytes);
+
+// Runs the tool in-process in the current folder from the zero state, with
+// the given ToDoWave.txt text, and returns everything it printed.
+std::string RunWithCommandFile(const std::string& commandFileText);
+
+// Loads and reports the recording at path from the zero state; returns the output.
+std::string ReportOf(const std::string& path);
+
+// Makes a sparse file: the header bytes, then the file extended to size.
+void MakeSparseRecording(const std::string& path, const RecordingHeader& header,
+                         std::int64_t size);
+
+}  // namespace kalimber::test
