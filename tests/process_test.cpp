@@ -1,0 +1,252 @@
+// The real executable as a user starts it: output on a pipe, complete before
+// idling, next to no CPU while idle, and ended by a signal. KALIMBER_EXE names
+// the program, KALIMBER_LAUNCHER an optional launcher (wine for the .exe).
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/test_support.h"
+#include "tools/sample_recording.h"
+
+namespace kalimber::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// The first start of a fresh wine prefix takes several seconds.
+constexpr auto kOutputTimeout = std::chrono::seconds(60);
+
+struct Child {
+    pid_t pid = -1;
+    int out = -1;
+};
+
+// Starts the tool in folder with standard output on a pipe and no input.
+Child Start(const std::string& folder) {
+    const std::string exe = std::filesystem::absolute(EnvOr("KALIMBER_EXE", KALIMBER_EXE)).string();
+    const std::string launcher = EnvOr("KALIMBER_LAUNCHER", "");
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {};
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        const int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, STDIN_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        if (chdir(folder.c_str()) != 0) {
+            _exit(126);
+        }
+        if (launcher.empty()) {
+            execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        } else {
+            execl(launcher.c_str(), launcher.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        }
+        _exit(127);
+    }
+    close(fds[1]);
+    return {pid, fds[0]};
+}
+
+std::string WithoutCr(const std::string& text) {
+    std::string plain;
+    for (char c : text) {
+        if (c != '\r') {
+            plain += c;
+        }
+    }
+    return plain;
+}
+
+// Reads the pipe until the output (CR removed) ends with tail, or the time is up;
+// then makes sure nothing more follows.
+std::string ReadUntil(const Child& child, const std::string& tail) {
+    std::string raw;
+    const auto deadline = Clock::now() + kOutputTimeout;
+    auto complete = [&] {
+        const std::string plain = WithoutCr(raw);
+        return plain.size() >= tail.size() && plain.compare(plain.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    while (!complete() && Clock::now() < deadline) {
+        pollfd p{child.out, POLLIN, 0};
+        if (poll(&p, 1, 100) > 0) {
+            char chunk[4096];
+            const ssize_t got = read(child.out, chunk, sizeof chunk);
+            if (got <= 0) {
+                break;  // the writer is gone
+            }
+            raw.append(chunk, static_cast<std::size_t>(got));
+        }
+    }
+    // Anything arriving after the expected end would be output while idle.
+    pollfd p{child.out, POLLIN, 0};
+    if (poll(&p, 1, 300) > 0) {
+        char chunk[4096];
+        const ssize_t got = read(child.out, chunk, sizeof chunk);
+        if (got > 0) {
+            raw.append(chunk, static_cast<std::size_t>(got));
+        }
+    }
+    return WithoutCr(raw);
+}
+
+// CPU time (user + system) the process has used, in clock ticks.
+long CpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    long utime = 0;
+    long stime = 0;
+    for (int i = 3; fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stol(field);
+        } else if (i == 15) {
+            stime = std::stol(field);
+            break;
+        }
+    }
+    return utime + stime;
+}
+
+bool StillRunning(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, WNOHANG) == 0;
+}
+
+// Checks the process idles quietly for a second, then ends it with signal and
+// checks it is gone within a second.
+void ExpectIdleThenEndBy(Child& child, int signal) {
+    ASSERT_TRUE(StillRunning(child.pid));
+    const long before = CpuTicks(child.pid);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const long after = CpuTicks(child.pid);
+    ASSERT_TRUE(StillRunning(child.pid)) << "the process left its idle state";
+    EXPECT_LE(after - before, sysconf(_SC_CLK_TCK) / 20) << "more than 50 ms of CPU while idle";
+    kill(child.pid, signal);
+    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(child.pid, &status, WNOHANG)) == 0 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (done == 0) {
+        kill(child.pid, SIGKILL);
+        waitpid(child.pid, &status, 0);
+        ADD_FAILURE() << "still running a second after signal " << signal;
+    }
+    close(child.out);
+    child = {};
+}
+
+std::string SourceText(const std::string& relative) {
+    const Bytes bytes = ReadFileBytes(std::string(KALIMBER_SOURCE_DIR) + "/" + relative);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+const std::string kRule = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";
+const std::string kBanner = kRule + "ORVA Kalimber Ver: 1.0\n" + kRule + "\n";
+
+const std::string kCmdListBanner =
+    "\n" + kRule + "*-*-*-*-*-*-*-*-*   CMD  LIST   *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
+
+std::string CrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    return out;
+}
+
+// Starts the tool in the current scratch folder, waits for output ending in
+// tail, checks the idle state and ends the process with signal.
+std::string RunToIdle(const ScratchDir& dir, const std::string& tail, int signal = SIGTERM) {
+    Child child = Start(dir.Path());
+    EXPECT_GT(child.pid, 0);
+    if (child.pid <= 0) {
+        return {};
+    }
+    const std::string output = ReadUntil(child, tail);
+    ExpectIdleThenEndBy(child, signal);
+    return output;
+}
+
+TEST(Process, BundledSampleReportsPatchesAndIdles) {
+    const Bytes original = ReadFileBytes(std::string(KALIMBER_SOURCE_DIR) + "/sample/sample.wav");
+    const std::string commands = SourceText("sample/ToDoWave.txt");
+    const std::string expected = SourceText("tests/data/sample_run.txt");
+    Bytes patched;
+    // LF and CR LF command files give the same output and the same file.
+    for (const std::string& commandFile : {commands, CrLf(commands)}) {
+        SCOPED_TRACE(commandFile.size());
+        ScratchDir dir;
+        WriteFileRaw("sample.wav", original);
+        WriteFileText("ToDoWave.txt", commandFile);
+        EXPECT_EQ(RunToIdle(dir, expected), expected);
+        const Bytes after = ReadFileBytes("sample.wav");
+        ASSERT_EQ(after.size(), original.size());
+        EXPECT_NE(after, original);
+        if (patched.empty()) {
+            patched = after;
+        } else {
+            EXPECT_EQ(after, patched);
+        }
+    }
+}
+
+TEST(Process, OpenFailuresPrintTheirMessageAndIdle) {
+    {
+        ScratchDir dir;  // no ToDoWave.txt at all; ended like Ctrl-C
+        const std::string expected = kBanner + "Can't open ToDoWave.txt\n";
+        EXPECT_EQ(RunToIdle(dir, expected, SIGINT), expected);
+    }
+    {
+        ScratchDir dir;
+        std::filesystem::create_directory("folder.wav");
+        WriteFileText("ToDoWave.txt", "folder.wav\nWCF 1\n");
+        const std::string expected = kBanner + "fopen ERROR\n";
+        EXPECT_EQ(RunToIdle(dir, expected), expected);
+    }
+}
+
+TEST(Process, SparseTwentyGiBRecordingShowsItsDuration) {
+    ScratchDir dir;
+    MakeSparseRecording("big.wav", sample::MakeHeader(0), 20LL << 30);
+    WriteFileText("ToDoWave.txt", "big.wav\n");
+    // (21474836480 - 316) / 12288 = 1747626 blocks of 3072 frames at 192 kHz: * 16 ms.
+    const std::string tail = "   WavFileDurationMillisec: 27962016\n" + kCmdListBanner;
+    const std::string output = RunToIdle(dir, tail, SIGINT);
+    ASSERT_GE(output.size(), tail.size());
+    EXPECT_EQ(output.substr(output.size() - tail.size()), tail);
+    EXPECT_EQ(std::filesystem::file_size("big.wav"), 20ULL << 30);
+}
+
+}  // namespace
+}  // namespace kalimber::test
