@@ -60,11 +60,19 @@ Child Start(const std::string& folder) {
         if (chdir(folder.c_str()) != 0) {
             _exit(126);
         }
-        if (launcher.empty()) {
-            execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        } else {
-            execl(launcher.c_str(), launcher.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        // The launcher may carry words of its own ("valgrind --quiet").
+        std::vector<std::string> words;
+        std::istringstream launcherWords(launcher);
+        for (std::string word; launcherWords >> word;) {
+            words.push_back(word);
         }
+        words.push_back(exe);
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(fds[1]);

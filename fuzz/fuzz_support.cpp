@@ -1,0 +1,115 @@
+// The fuzz targets' scratch folder, memory sink and invariant checks.
+// Linux only, like the fuzzing itself.
+#include "fuzz/fuzz_support.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "header/print.h"
+
+namespace kalimber::fuzz {
+
+void EnterScratchFolder() {
+    static bool entered = false;
+    if (entered) {
+        return;
+    }
+    char pattern[] = "/dev/shm/kalimber-fuzz-XXXXXX";
+    char fallback[] = "/tmp/kalimber-fuzz-XXXXXX";
+    const char* folder = mkdtemp(pattern);
+    if (folder == nullptr) {
+        folder = mkdtemp(fallback);
+    }
+    Require(folder != nullptr && chdir(folder) == 0, "scratch folder");
+    entered = true;
+}
+
+void WriteWhole(const char* path, const std::uint8_t* data, std::size_t size) {
+    std::FILE* file = std::fopen(path, "wb");
+    Require(file != nullptr, "open for writing");
+    Require(size == 0 || std::fwrite(data, 1, size, file) == size, "write");
+    Require(std::fclose(file) == 0, "close");
+}
+
+std::vector<std::uint8_t> ReadWhole(const char* path) {
+    std::vector<std::uint8_t> bytes;
+    std::FILE* file = std::fopen(path, "rb");
+    Require(file != nullptr, "open for reading");
+    std::uint8_t chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+OutputSink::OutputSink() : file_(open_memstream(&buffer_, &size_)) {
+    Require(file_ != nullptr, "memory stream");
+    g_Output = file_;
+}
+
+OutputSink::~OutputSink() {
+    g_Output = nullptr;
+    std::fclose(file_);
+    std::free(buffer_);
+}
+
+std::string OutputSink::Text() {
+    std::fflush(file_);
+    return std::string(buffer_, size_);
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool EndsWithReportEnd(const std::string& text) {
+    if (EndsWith(text, "---Additional Information---\nThis is not an ORVA .wav file!!!\n") ||
+        EndsWith(text, "---Additional Information---\nThis is not a supported ORVA .wav file!!!\n")) {
+        return true;
+    }
+    // "   WavFileDurationMillisec: <digits>\n" right after the section head,
+    // or after the head of a section that carries on with no new duration.
+    const std::string label = "\n   WavFileDurationMillisec: ";
+    const std::size_t at = text.rfind(label);
+    if (at == std::string::npos || text.empty() || text.back() != '\n') {
+        return false;
+    }
+    const std::string digits = text.substr(at + label.size(), text.size() - 1 - at - label.size());
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    return EndsWith(text.substr(0, at + 1), "---Additional Information---\n");
+}
+
+void Require(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void RequireOnlyAuxiChanged(const std::vector<std::uint8_t>& before,
+                            const std::vector<std::uint8_t>& after) {
+    if (before.size() >= 316) {
+        Require(after.size() == before.size(), "a full-sized recording kept its size");
+    } else {
+        Require(after.size() == (before.size() > 208 ? before.size() : 208) ||
+                    after.size() == before.size(),
+                "a short recording grew to at most the end of the AUXI chunk");
+    }
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (i >= 36 && i < 208) {
+            continue;
+        }
+        const std::uint8_t was = i < before.size() ? before[i] : 0;
+        Require(after[i] == was, "no byte outside 36 to 207 changed");
+    }
+}
+
+}  // namespace kalimber::fuzz

@@ -1,0 +1,48 @@
+// Shared pieces of the fuzz targets: a private scratch folder, an in-memory
+// output sink, and the check that a run's output ends with a permitted line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kalimber::fuzz {
+
+// Makes (once) and enters a private working folder, on tmpfs where there is one.
+void EnterScratchFolder();
+
+// Writes bytes to path, replacing the file; aborts when that fails.
+void WriteWhole(const char* path, const std::uint8_t* data, std::size_t size);
+std::vector<std::uint8_t> ReadWhole(const char* path);
+
+// Collects everything printed while it lives.
+class OutputSink {
+public:
+    OutputSink();
+    ~OutputSink();
+    OutputSink(const OutputSink&) = delete;
+    OutputSink& operator=(const OutputSink&) = delete;
+    std::string Text();
+
+private:
+    char* buffer_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* file_ = nullptr;
+};
+
+bool EndsWith(const std::string& text, const std::string& tail);
+
+// True when text ends with one of the three lines that close a report.
+bool EndsWithReportEnd(const std::string& text);
+
+// Aborts (a finding for the fuzzer) with a message when ok is false.
+void Require(bool ok, const char* what);
+
+// The recording may change only in bytes 36 to 207; a file of 316 bytes or
+// more keeps its size, a shorter one grows to at most 208 bytes with zeros.
+void RequireOnlyAuxiChanged(const std::vector<std::uint8_t>& before,
+                            const std::vector<std::uint8_t>& after);
+
+}  // namespace kalimber::fuzz
