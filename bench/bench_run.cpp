@@ -1,0 +1,253 @@
+// Whole-process benchmark: the tool against a minimal C floor, each timed from
+// its start until the last line of its output has arrived on a pipe, then
+// ended by its PID. Prints a table; it never fails on a slow machine.
+// Usage: bench_run [--pairs N]
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/sample_recording.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+struct Sample {
+    double ms = 0;
+    long maxRssKiB = 0;
+    std::size_t bytes = 0;
+};
+
+// Starts exe in the current folder, reads its standard output until expected
+// bytes have arrived (or, with expected 0, until it has been silent for
+// 300 ms), then ends it by its PID and collects its peak memory.
+Sample RunOnce(const std::string& exe, std::size_t expected) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(1);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
+    pid_t pid = 0;
+    const auto start = Clock::now();
+    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) != 0) {
+        std::perror("posix_spawn");
+        std::exit(1);
+    }
+    close(fds[1]);
+    posix_spawn_file_actions_destroy(&actions);
+    Sample sample;
+    auto last = start;
+    char chunk[65536];
+    for (;;) {
+        if (expected != 0 && sample.bytes >= expected) {
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = poll(&p, 1, expected != 0 ? 10000 : 300);
+        if (ready <= 0) {
+            break;  // silent: calibration is over (or the program hangs)
+        }
+        const ssize_t got = read(fds[0], chunk, sizeof chunk);
+        if (got <= 0) {
+            break;
+        }
+        sample.bytes += static_cast<std::size_t>(got);
+        last = Clock::now();
+    }
+    sample.ms = std::chrono::duration<double, std::milli>(last - start).count();
+    kill(pid, SIGTERM);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    close(fds[0]);
+    sample.maxRssKiB = usage.ru_maxrss;
+    return sample;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 != 0 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Paired {
+    double tool = 0;
+    double floor = 0;
+    double ratio = 0;
+    long toolRss = 0;
+    long floorRss = 0;
+    std::size_t toolBytes = 0;
+    std::size_t floorBytes = 0;
+};
+
+// Alternates tool and floor run by run in the current folder.
+Paired RunPairs(const std::string& tool, const std::string& floor, int pairs,
+                const std::string& recording, const std::vector<std::uint8_t>* fresh) {
+    auto refresh = [&] {
+        if (fresh != nullptr) {
+            kalimber::sample::WriteFileBytes(recording, *fresh);
+        }
+    };
+    refresh();
+    const std::size_t toolBytes = RunOnce(tool, 0).bytes;
+    refresh();
+    const std::size_t floorBytes = floor.empty() ? 0 : RunOnce(floor, 0).bytes;
+    std::vector<double> toolMs, floorMs, ratios;
+    std::vector<double> toolRss, floorRss;
+    for (int i = 0; i < pairs; ++i) {
+        refresh();
+        const Sample a = RunOnce(tool, toolBytes);
+        toolMs.push_back(a.ms);
+        toolRss.push_back(static_cast<double>(a.maxRssKiB));
+        if (!floor.empty()) {
+            const Sample b = RunOnce(floor, floorBytes);
+            floorMs.push_back(b.ms);
+            floorRss.push_back(static_cast<double>(b.maxRssKiB));
+            ratios.push_back(a.ms / b.ms);
+        }
+    }
+    return {Median(toolMs), Median(floorMs), Median(ratios),
+            static_cast<long>(Median(toolRss)), static_cast<long>(Median(floorRss)),
+            toolBytes, floorBytes};
+}
+
+std::string MachineLine() {
+    utsname u{};
+    uname(&u);
+    std::string cpu = "unknown CPU";
+    std::ifstream info("/proc/cpuinfo");
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("model name", 0) == 0) {
+            cpu = line.substr(line.find(':') + 2);
+            break;
+        }
+    }
+    return std::string(u.sysname) + " " + u.release + " " + u.machine + ", " + cpu + ", " +
+           std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) + " cores";
+}
+
+// The largest of the wanted size the file system takes (ext4 stops 4 KiB short of 16 TiB).
+std::int64_t MakeSparse(const std::string& path, std::int64_t size) {
+    using namespace kalimber;
+    const RecordingHeader header = sample::MakeHeader(0);
+    sample::WriteFileBytes(path, std::vector<std::uint8_t>(HeaderBytes(header), HeaderBytes(header) + HeaderSize));
+    for (std::int64_t trySize : {size, size - 4096}) {
+        if (truncate(path.c_str(), static_cast<off_t>(trySize)) == 0) {
+            return trySize;
+        }
+    }
+    return -1;
+}
+
+std::string SizeName(std::int64_t size) {
+    char text[64];
+    if (size >= (1LL << 40)) {
+        std::snprintf(text, sizeof text, "%.0f TiB%s", static_cast<double>(size) / (1LL << 40),
+                      size % (1LL << 40) != 0 ? " - 4 KiB" : "");
+    } else if (size >= (1LL << 30)) {
+        std::snprintf(text, sizeof text, "%lld GiB", static_cast<long long>(size >> 30));
+    } else {
+        std::snprintf(text, sizeof text, "%lld MiB", static_cast<long long>(size >> 20));
+    }
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int pairs = 60;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--pairs") == 0 && i + 1 < argc) {
+            pairs = std::max(1, std::atoi(argv[++i]));
+        }
+    }
+    const std::string tool = fs::absolute(KALIMBER_TOOL).string();
+    const std::string floor = fs::absolute(KALIMBER_FLOOR).string();
+    std::string folder = (fs::temp_directory_path() / "kalimber-bench-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    fs::current_path(folder);
+    std::ofstream("ToDoWave.txt") << "r.wav\n";
+
+    std::printf("kalimber benchmark, %d pairs (tool and floor alternating)\n", pairs);
+    std::printf("machine: %s\n\n", MachineLine().c_str());
+    std::printf("%-26s %12s %12s %14s %14s\n", "time to the full report", "tool ms", "floor ms",
+                "tool/floor", "output bytes");
+
+    const std::int64_t sizes[] = {1LL << 20, 1LL << 30, 20LL << 30, 16LL << 40};
+    double toolAt1MiB = 0;
+    Paired first{};
+    std::vector<std::pair<std::string, double>> growth;
+    for (std::int64_t wanted : sizes) {
+        const std::int64_t size = MakeSparse("r.wav", wanted);
+        if (size < 0) {
+            std::printf("%-26s %12s\n", SizeName(wanted).c_str(), "(file system refused)");
+            continue;
+        }
+        const Paired p = RunPairs(tool, floor, pairs, "r.wav", nullptr);
+        const std::string label = "report, " + SizeName(size);
+        std::printf("%-26s %12.3f %12.3f %14.3f %8zu/%zu\n", label.c_str(), p.tool, p.floor, p.ratio,
+                    p.toolBytes, p.floorBytes);
+        if (wanted == (1LL << 20)) {
+            toolAt1MiB = p.tool;
+            first = p;
+        } else {
+            growth.emplace_back(SizeName(size), p.tool / toolAt1MiB);
+        }
+    }
+    fs::remove("r.wav");
+
+    // Commands: a fresh 1 MiB copy before every run, timed to the end of NEW HEADER.
+    using namespace kalimber::sample;
+    const auto recording = MakeRecording(MakeHeader((1u << 20) - 316), MakeSamples((1u << 20) - 316));
+    std::ofstream("ToDoWave.txt") << "r.wav\nWCF 7050000\nWBW 0x2EE00\n";
+    const Paired commands = RunPairs(tool, "", pairs, "r.wav", &recording);
+    std::printf("%-26s %12.3f %12s %14s %8zu\n", "WCF + WBW, 1 MiB copy", commands.tool, "-", "-",
+                commands.toolBytes);
+
+    std::printf("\n%-26s %12s\n", "cost as recordings grow", "tool/1 MiB");
+    for (const auto& [name, ratio] : growth) {
+        std::printf("%-26s %12.3f\n", name.c_str(), ratio);
+    }
+    std::printf("\n%-26s %12s %12s %14s\n", "peak memory (max RSS)", "tool KiB", "floor KiB",
+                "tool/floor");
+    std::printf("%-26s %12ld %12ld %14.3f\n", "report, 1 MiB", first.toolRss, first.floorRss,
+                first.floorRss > 0 ? static_cast<double>(first.toolRss) / first.floorRss : 0.0);
+
+    const double worstGrowth = growth.empty() ? 0 : std::max_element(growth.begin(), growth.end(),
+        [](const auto& a, const auto& b) { return a.second < b.second; })->second;
+    const double rss = first.floorRss > 0 ? static_cast<double>(first.toolRss) / first.floorRss : 0;
+    std::printf("\ntargets: time %.3f (<= 1.15) %s; largest / 1 MiB %.3f (<= 1.10) %s; memory %.3f (<= 1.5) %s\n",
+                first.ratio, first.ratio <= 1.15 ? "met" : "missed", worstGrowth,
+                worstGrowth <= 1.10 ? "met" : "missed", rss, rss <= 1.5 ? "met" : "missed");
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(folder);
+    return 0;
+}
