@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "header/print.h"
+#include "tests/expected_text.h"
+#include "tools/sample_recording.h"
 
 namespace kalimber::fuzz {
 
@@ -36,14 +38,7 @@ void WriteWhole(const char* path, const std::uint8_t* data, std::size_t size) {
 
 std::vector<std::uint8_t> ReadWhole(const char* path) {
     std::vector<std::uint8_t> bytes;
-    std::FILE* file = std::fopen(path, "rb");
-    Require(file != nullptr, "open for reading");
-    std::uint8_t chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    std::fclose(file);
+    Require(sample::ReadFileBytes(path, bytes), "read back");
     return bytes;
 }
 
@@ -63,14 +58,9 @@ std::string OutputSink::Text() {
     return std::string(buffer_, size_);
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 bool EndsWithReportEnd(const std::string& text) {
-    if (EndsWith(text, "---Additional Information---\nThis is not an ORVA .wav file!!!\n") ||
-        EndsWith(text, "---Additional Information---\nThis is not a supported ORVA .wav file!!!\n")) {
+    if (test::EndsWith(text, "---Additional Information---\nThis is not an ORVA .wav file!!!\n") ||
+        test::EndsWith(text, "---Additional Information---\nThis is not a supported ORVA .wav file!!!\n")) {
         return true;
     }
     // "   WavFileDurationMillisec: <digits>\n" right after the section head,
@@ -84,7 +74,7 @@ bool EndsWithReportEnd(const std::string& text) {
     if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
-    return EndsWith(text.substr(0, at + 1), "---Additional Information---\n");
+    return test::EndsWith(text.substr(0, at + 1), "---Additional Information---\n");
 }
 
 void Require(bool ok, const char* what) {

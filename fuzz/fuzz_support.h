@@ -32,8 +32,6 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-bool EndsWith(const std::string& text, const std::string& tail);
-
 // True when text ends with one of the three lines that close a report.
 bool EndsWithReportEnd(const std::string& text);
 

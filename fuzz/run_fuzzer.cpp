@@ -9,16 +9,10 @@
 #include "fuzz/fuzz_support.h"
 #include "run/command_list.h"
 #include "run/run.h"
+#include "tests/expected_text.h"
 
 using namespace kalimber;
-
-namespace {
-
-const std::string kRule = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";
-const std::string kCmdListBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*   CMD  LIST   *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
-
-}  // namespace
+using test::kCmdListBanner;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2 || size > 8192) {
@@ -49,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (g_HeaderModified) {
         fuzz::Require(fuzz::EndsWithReportEnd(output), "the second report ended the run");
     } else {
-        fuzz::Require(fuzz::EndsWith(output, kCmdListBanner) ||
-                          fuzz::EndsWith(output, "Wrong Command\n"),
+        fuzz::Require(test::EndsWith(output, kCmdListBanner) ||
+                          test::EndsWith(output, "Wrong Command\n"),
                       "a run without writes ends with its command list");
     }
     const std::vector<std::uint8_t> before(recording, recording + length);

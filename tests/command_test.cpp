@@ -6,16 +6,12 @@
 
 #include "run/command_list.h"
 #include "run/run.h"
+#include "tests/expected_text.h"
 #include "tests/test_support.h"
 
 namespace kalimber::test {
 namespace {
 
-const std::string kRule = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";
-const std::string kCmdListBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*   CMD  LIST   *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
-const std::string kNewHeaderBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*  NEW  HEADER  *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
 
 constexpr std::uint32_t kOriginalCenterFreq = 7100000;
 constexpr std::uint32_t kOriginalBandwidth = 150000;

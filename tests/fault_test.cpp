@@ -6,21 +6,14 @@
 #include <string>
 
 #include "run/run.h"
+#include "tests/expected_text.h"
 #include "tests/test_support.h"
 #include "tools/sample_recording.h"
 
 namespace kalimber::test {
 namespace {
 
-const std::string kRule = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";
-const std::string kCmdListBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*   CMD  LIST   *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
-const std::string kNewHeaderBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*  NEW  HEADER  *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 TEST(Faults, RecordingsCutAtChunkBordersRunWithCommands) {
     struct Case {

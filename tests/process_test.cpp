@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/expected_text.h"
 #include "tests/test_support.h"
 #include "tools/sample_recording.h"
 
@@ -182,11 +183,7 @@ std::string SourceText(const std::string& relative) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-const std::string kRule = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";
-const std::string kBanner = kRule + "ORVA Kalimber Ver: 1.0\n" + kRule + "\n";
 
-const std::string kCmdListBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*   CMD  LIST   *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
 
 std::string CrLf(const std::string& text) {
     std::string out;

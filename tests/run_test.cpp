@@ -7,16 +7,13 @@
 #include <filesystem>
 
 #include "run/run.h"
+#include "tests/expected_text.h"
 #include "tests/test_support.h"
 #include "tools/sample_recording.h"
 
 namespace kalimber::test {
 namespace {
 
-const std::string kRule = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";
-const std::string kBanner = kRule + "ORVA Kalimber Ver: 1.0\n" + kRule + "\n";
-const std::string kCmdListBanner =
-    "\n" + kRule + "*-*-*-*-*-*-*-*-*   CMD  LIST   *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
 
 std::string SourceFile(const std::string& relative) {
     return std::string(KALIMBER_SOURCE_DIR) + "/" + relative;

@@ -64,16 +64,7 @@ std::string CapturedOutput::Take() {
 
 Bytes ReadFileBytes(const std::string& path) {
     Bytes bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    std::uint8_t chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    std::fclose(file);
+    sample::ReadFileBytes(path, bytes);
     return bytes;
 }
 

@@ -120,3 +120,22 @@ bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 }
 
 }  // namespace kalimber::sample
+
+namespace kalimber::sample {
+
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::uint8_t chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace kalimber::sample

@@ -33,6 +33,9 @@ std::vector<std::uint8_t> MakeRecording(const RecordingHeader& header,
 // Writes bytes to path; returns false on any failure.
 bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
+// Reads the whole file at path into bytes; returns false when it cannot be opened.
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
+
 // The bundled sample: ten blocks of 3072 frames (12288 bytes each) and 100
 // bytes more, so its duration is 10 * 3072 * 1000 / 192000 = 160 ms.
 inline constexpr std::uint32_t SampleDataBytes = 10 * 12288 + 100;
