@@ -242,6 +242,22 @@ TEST(Process, OpenFailuresPrintTheirMessageAndIdle) {
     }
 }
 
+TEST(Process, FailedWritesAreReportedAndTheRunStillIdles) {
+    if (EndsWith(kExe, ".exe")) {
+        GTEST_SKIP() << "Windows has no /dev/full";
+    }
+    ScratchDir dir;
+    // /dev/full opens for update and reads as zeros, but refuses every write.
+    WriteFileText("ToDoWave.txt", "/dev/full\nWCF 5\nWBW 6\n");
+    const std::string commands =
+        "Cmd Write CenterFreq: 5[Hz]\nWrite ERROR\nCmd Write BandWidth: 6[Hz]\nWrite ERROR\n";
+    // The second report shows what the device holds: zeros, so no vendor chunk.
+    const std::string tail = "---Additional Information---\nThis is not an ORVA .wav file!!!\n";
+    const std::string output = RunToIdle(dir, tail);
+    EXPECT_NE(output.find(kCmdListBanner + commands + kNewHeaderBanner), std::string::npos) << output;
+    EXPECT_TRUE(EndsWith(output, tail));
+}
+
 TEST(Process, SparseTwentyGiBRecordingShowsItsDuration) {
     ScratchDir dir;
     MakeSparseRecording("big.wav", sample::MakeHeader(0), 20LL << 30);
