@@ -44,12 +44,20 @@ void Run() {
     Print("\n%s\n", RuleLine);
 
     g_CommandFile = std::fopen(CommandFileName, "r");
+    if (g_CommandFile != nullptr) {
+        ReadPath(g_CommandFile);
+        // A name that opens but cannot be read (a folder, on POSIX systems) is
+        // as unreadable as it is on Windows, where opening it already fails.
+        if (std::ferror(g_CommandFile) != 0) {
+            std::fclose(g_CommandFile);
+            g_CommandFile = nullptr;
+        }
+    }
     if (g_CommandFile == nullptr) {
         Print("Can't open ToDoWave.txt\n");
         FlushOutput();
         return;
     }
-    ReadPath(g_CommandFile);
     // An empty path names no file: it is never handed to fopen.
     g_RecordingFile = g_LineBuffer[0] != '\0' ? std::fopen(g_LineBuffer, "rb+") : nullptr;
     if (g_RecordingFile == nullptr) {

@@ -234,6 +234,12 @@ TEST(Process, OpenFailuresPrintTheirMessageAndIdle) {
         EXPECT_EQ(RunToIdle(dir, expected, SIGINT), expected);
     }
     {
+        ScratchDir dir;  // a folder where the command file should be
+        std::filesystem::create_directory("ToDoWave.txt");
+        const std::string expected = kBanner + "Can't open ToDoWave.txt\n";
+        EXPECT_EQ(RunToIdle(dir, expected), expected);
+    }
+    {
         ScratchDir dir;
         std::filesystem::create_directory("folder.wav");
         WriteFileText("ToDoWave.txt", "folder.wav\nWCF 1\n");

@@ -25,32 +25,35 @@ TEST(RunPaths, OpenFailuresPrintOneMessage) {
     WriteFileRaw("readonly.wav", WellFormedRecording());
     std::filesystem::permissions("readonly.wav", std::filesystem::perms::owner_read);
     const bool runsAsRoot = geteuid() == 0;  // root may write a read-only file
+    enum class CommandFile { Missing, Folder, Text };
     struct Case {
         const char* name;
-        const char* commandFile;  // nullptr: there is no ToDoWave.txt
+        CommandFile kind;
+        const char* text;
         std::string expected;
     };
     const Case cases[] = {
-        {"no command file", nullptr, kBanner + "Can't open ToDoWave.txt\n"},
-        {"missing recording", "missing.wav\nWCF 5\n", kBanner + "fopen ERROR\n"},
-        {"directory as recording", "folder.wav\n", kBanner + "fopen ERROR\n"},
-        {"empty command file", "", kBanner + "fopen ERROR\n"},
-        {"empty first line", "\nWCF 5\n", kBanner + "fopen ERROR\n"},
-        {"empty first CR LF line", "\r\nWCF 5\n", kBanner + "fopen ERROR\n"},
+        {"no command file", CommandFile::Missing, "", kBanner + "Can't open ToDoWave.txt\n"},
+        {"command file is a folder", CommandFile::Folder, "",
+         kBanner + "Can't open ToDoWave.txt\n"},
+        {"missing recording", CommandFile::Text, "missing.wav\nWCF 5\n", kBanner + "fopen ERROR\n"},
+        {"directory as recording", CommandFile::Text, "folder.wav\n", kBanner + "fopen ERROR\n"},
+        {"empty command file", CommandFile::Text, "", kBanner + "fopen ERROR\n"},
+        {"empty first line", CommandFile::Text, "\nWCF 5\n", kBanner + "fopen ERROR\n"},
+        {"empty first CR LF line", CommandFile::Text, "\r\nWCF 5\n", kBanner + "fopen ERROR\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove("ToDoWave.txt");
-        std::string output;
-        if (c.commandFile == nullptr) {
-            ResetProcessState();
-            CapturedOutput capture;
-            kalimber::Run();
-            output = capture.Take();
-        } else {
-            output = RunWithCommandFile(c.commandFile);
+        if (c.kind == CommandFile::Folder) {
+            std::filesystem::create_directory("ToDoWave.txt");
+        } else if (c.kind == CommandFile::Text) {
+            WriteFileText("ToDoWave.txt", c.text);
         }
-        EXPECT_EQ(output, c.expected);
+        ResetProcessState();
+        CapturedOutput capture;
+        kalimber::Run();
+        EXPECT_EQ(capture.Take(), c.expected);
     }
     if (!runsAsRoot) {
         EXPECT_EQ(RunWithCommandFile("readonly.wav\n"), kBanner + "fopen ERROR\n");
