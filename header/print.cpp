@@ -8,8 +8,12 @@ namespace kalimber {
 
 std::FILE* g_Output = nullptr;
 
+std::FILE* OutputStream() {
+    return g_Output != nullptr ? g_Output : stdout;
+}
+
 void Print(const char* format, ...) {
-    std::FILE* sink = g_Output != nullptr ? g_Output : stdout;
+    std::FILE* sink = OutputStream();
     va_list args;
     va_start(args, format);
     std::vfprintf(sink, format, args);

@@ -9,6 +9,9 @@ namespace kalimber {
 // Where every print goes; nullptr means standard output.
 extern std::FILE* g_Output;
 
+// The sink in use: g_Output, or standard output.
+std::FILE* OutputStream();
+
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif

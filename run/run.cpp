@@ -19,7 +19,7 @@ std::FILE* g_RecordingFile = nullptr;
 namespace {
 
 void FlushOutput() {
-    std::fflush(g_Output != nullptr ? g_Output : stdout);
+    std::fflush(OutputStream());
 }
 
 // Takes line 1 of the command file as the path: one trailing line feed goes,
