@@ -94,8 +94,8 @@ const char* const kExpectedReport =
     "---Additional Information---\n"
     "   WavFileDurationMillisec: 0\n";
 
-// The literal holds a zero byte, so its length is counted by hand: the text
-// before the zero byte and the text after it.
+// The literal holds a zero byte, where a C string would end: join the text
+// before it, the zero byte itself, and the text after it.
 std::string Expected() {
     const std::string head = kExpectedReport;  // up to the zero byte
     const std::string tail = kExpectedReport + head.size() + 1;
