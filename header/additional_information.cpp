@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "header/file_position.h"
+#include "header/platform.h"
 #include "header/print.h"
 #include "header/recording_header.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "header/file_position.h"
+#include "header/platform.h"
 
 namespace kalimber {
 

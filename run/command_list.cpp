@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "header/header_report.h"
+#include "header/platform.h"
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "run/line_reader.h"
@@ -73,6 +74,11 @@ void RunCommandList(std::FILE* commands, std::FILE* recording) {
         HandleCommandLine(g_LineBuffer, recording);
     }
     if (g_HeaderModified) {
+        // Once, after the last write: what the commands wrote reaches the
+        // device before the report reads it back and shows it as done.
+        if (!g_Platform.SyncFile(recording)) {
+            Print("Write ERROR\n");
+        }
         Print("\n%s", RuleLine);
         Print("*-*-*-*-*-*-*-*-*  NEW  HEADER  *-*-*-*-*-*-*-*-*");
         Print("\n%s\n", RuleLine);

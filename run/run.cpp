@@ -6,6 +6,7 @@
 
 #include "header/additional_information.h"
 #include "header/header_report.h"
+#include "header/platform.h"
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "run/command_list.h"
@@ -39,6 +40,7 @@ void ReadPath(std::FILE* commands) {
 }  // namespace
 
 void Run() {
+    IgnoreBrokenPipe();
     Print("%s", RuleLine);
     Print("ORVA Kalimber Ver: %d.%d", 1, 0);
     Print("\n%s\n", RuleLine);

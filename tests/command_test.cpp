@@ -115,11 +115,14 @@ TEST(CommandList, CommandsChangeTheFileAsTheyAreRead) {
         SCOPED_TRACE(c.name);
         const Bytes before = WellFormedRecording(5000);
         WriteFileRaw("r.wav", before);
+        FakePlatform platform;
         const std::string output = RunWithCommandFile("r.wav\n" + c.lines);
         const std::size_t list = output.find(kCmdListBanner);
         ASSERT_NE(list, std::string::npos);
         const std::string after = output.substr(list + kCmdListBanner.size());
         const bool wrote = c.messages.find("Cmd Write") != std::string::npos;
+        // One sync after the last write; a run that wrote nothing never syncs.
+        EXPECT_EQ(FakePlatform::syncs, wrote ? 1 : 0);
         if (wrote) {
             EXPECT_EQ(after.substr(0, c.messages.size() + kNewHeaderBanner.size()),
                       c.messages + kNewHeaderBanner);
@@ -166,7 +169,8 @@ TEST(CommandList, FailedWritesAreReportedAndTheRunGoesOn) {
     const std::string expected = kCmdListBanner +
                                  "Cmd Write CenterFreq: 5[Hz]\nWrite ERROR\n"
                                  "Wrong Command\n"
-                                 "Cmd Write BandWidth: 6[Hz]\nWrite ERROR\n" +
+                                 "Cmd Write BandWidth: 6[Hz]\nWrite ERROR\n"
+                                 "Write ERROR\n" +  // nor can the device be synced
                                  kNewHeaderBanner;
     EXPECT_NE(output.find(expected), std::string::npos) << output;
     // The second report shows what the device holds: zeros, not the values.
@@ -176,6 +180,21 @@ TEST(CommandList, FailedWritesAreReportedAndTheRunGoesOn) {
     // The run finished: both files are closed, ready for the idle state.
     EXPECT_EQ(g_RecordingFile, nullptr);
     EXPECT_EQ(g_CommandFile, nullptr);
+}
+
+TEST(CommandList, AFailedSyncIsReportedOnceBeforeTheNewHeader) {
+    ScratchDir dir;
+    WriteFileRaw("r.wav", WellFormedRecording(100));
+    FakePlatform platform;
+    FakePlatform::syncFails = true;
+    const std::string output = RunWithCommandFile("r.wav\nWCF 5\nWBW 6\n");
+    EXPECT_NE(output.find("Cmd Write BandWidth: 6[Hz]\nWrite ERROR\n" + kNewHeaderBanner),
+              std::string::npos);
+    EXPECT_EQ(output.find("Write ERROR"), output.rfind("Write ERROR"));
+    EXPECT_EQ(FakePlatform::syncs, 1);
+    const Bytes after = ReadFileBytes("r.wav");  // the writes themselves went through
+    EXPECT_EQ(U32At(after, 76), 5u);
+    EXPECT_EQ(U32At(after, 88), 6u);
 }
 
 }  // namespace

@@ -45,22 +45,35 @@ struct Child {
     int out = -1;
 };
 
-// Starts the tool in folder with standard output on a pipe and no input.
-Child Start(const std::string& folder) {
+// Where the tool's standard output goes: a pipe the test reads, a pipe whose
+// reading end is closed before the tool starts, or /dev/full.
+enum class Output { Pipe, ClosedPipe, DevFull };
+
+// Starts the tool in folder with standard output as given and no input.
+Child Start(const std::string& folder, Output output = Output::Pipe) {
     const std::string launcher = EnvOr("KALIMBER_LAUNCHER", "");
     int fds[2];
     if (pipe(fds) != 0) {
         return {};
     }
+    if (output != Output::Pipe) {
+        close(fds[0]);  // nobody will ever read
+        fds[0] = -1;
+    }
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
+        const int devfull = output == Output::DevFull ? open("/dev/full", O_WRONLY) : -1;
+        dup2(output == Output::DevFull ? devfull : fds[1], STDOUT_FILENO);
         const int devnull = open("/dev/null", O_RDWR);
         dup2(devnull, STDIN_FILENO);
-        close(fds[0]);
+        if (fds[0] >= 0) {
+            close(fds[0]);
+        }
         close(fds[1]);
+        // As a shell starts it: no signal ignored that the tool must decide on itself.
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
+        signal(SIGPIPE, SIG_DFL);
         if (chdir(folder.c_str()) != 0) {
             _exit(126);
         }
@@ -174,7 +187,9 @@ void ExpectIdleThenEndBy(Child& child, int signal) {
         waitpid(child.pid, &status, 0);
         ADD_FAILURE() << "still running a second after signal " << signal;
     }
-    close(child.out);
+    if (child.out >= 0) {
+        close(child.out);
+    }
     child = {};
 }
 
@@ -206,24 +221,53 @@ std::string RunToIdle(const ScratchDir& dir, const std::string& tail, int signal
     return output;
 }
 
+Bytes SampleRecording() {
+    return ReadFileBytes(std::string(KALIMBER_SOURCE_DIR) + "/sample/sample.wav");
+}
+
+// The sample after its ToDoWave.txt: only CenterFreq (bytes 76-79) and
+// Bandwidth (88-91) have changed.
+Bytes SampleAfterItsCommands() {
+    Bytes bytes = SampleRecording();
+    const std::uint8_t centerFreq[4] = {0x10, 0x93, 0x6B, 0x00};  // 7050000
+    const std::uint8_t bandwidth[4] = {0x00, 0xEE, 0x02, 0x00};   // 192000
+    std::copy(centerFreq, centerFreq + 4, bytes.begin() + 76);
+    std::copy(bandwidth, bandwidth + 4, bytes.begin() + 88);
+    return bytes;
+}
+
 TEST(Process, BundledSampleReportsPatchesAndIdles) {
-    const Bytes original = ReadFileBytes(std::string(KALIMBER_SOURCE_DIR) + "/sample/sample.wav");
     const std::string commands = SourceText("sample/ToDoWave.txt");
     const std::string expected = SourceText("tests/data/sample_run.txt");
     // LF and CR LF command files give the same output and the same file.
     for (const std::string& commandFile : {commands, CrLf(commands)}) {
         SCOPED_TRACE(commandFile.size());
         ScratchDir dir;
-        WriteFileRaw("sample.wav", original);
+        WriteFileRaw("sample.wav", SampleRecording());
         WriteFileText("ToDoWave.txt", commandFile);
         EXPECT_EQ(RunToIdle(dir, expected), expected);
-        // Only CenterFreq (bytes 76-79) and Bandwidth (88-91) have changed.
-        Bytes expectedBytes = original;
-        const std::uint8_t centerFreq[4] = {0x10, 0x93, 0x6B, 0x00};  // 7050000
-        const std::uint8_t bandwidth[4] = {0x00, 0xEE, 0x02, 0x00};   // 192000
-        std::copy(centerFreq, centerFreq + 4, expectedBytes.begin() + 76);
-        std::copy(bandwidth, bandwidth + 4, expectedBytes.begin() + 88);
-        EXPECT_TRUE(ReadFileBytes("sample.wav") == expectedBytes);
+        EXPECT_TRUE(ReadFileBytes("sample.wav") == SampleAfterItsCommands());
+    }
+}
+
+TEST(Process, CommandsAreCarriedOutWhenNobodyReadsTheOutput) {
+    for (const Output output : {Output::ClosedPipe, Output::DevFull}) {
+        SCOPED_TRACE(output == Output::ClosedPipe ? "closed pipe" : "/dev/full");
+        ScratchDir dir;
+        WriteFileRaw("sample.wav", SampleRecording());
+        WriteFileText("ToDoWave.txt", SourceText("sample/ToDoWave.txt"));
+        Child child = Start(dir.Path(), output);
+        ASSERT_GT(child.pid, 0);
+        // Nothing to read: the file itself tells when the commands are done.
+        const Bytes expected = SampleAfterItsCommands();
+        const auto deadline = Clock::now() + kOutputTimeout;
+        while (ReadFileBytes("sample.wav") != expected && Clock::now() < deadline &&
+               StillRunning(child.pid)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_TRUE(ReadFileBytes("sample.wav") == expected);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the second report
+        ExpectIdleThenEndBy(child, SIGTERM);
     }
 }
 
@@ -282,7 +326,8 @@ TEST(Process, FailedWritesAreReportedAndTheRunStillIdles) {
     const std::string report = ZeroHeaderReport();
     const std::string expected =
         kBanner + "Selected file: \n/dev/full\n\n" + kRule + "\n" + report + kCmdListBanner +
-        "Cmd Write CenterFreq: 5[Hz]\nWrite ERROR\nCmd Write BandWidth: 6[Hz]\nWrite ERROR\n" +
+        "Cmd Write CenterFreq: 5[Hz]\nWrite ERROR\nCmd Write BandWidth: 6[Hz]\nWrite ERROR\n"
+        "Write ERROR\n" +  // the sync before the read-back fails too
         kNewHeaderBanner + report;  // the second report shows what the device holds: zeros
     EXPECT_EQ(RunToIdle(dir, kNewHeaderBanner + report), expected);
 }

@@ -114,4 +114,32 @@ void MakeSparseRecording(const std::string& path, const RecordingHeader& header,
     }
 }
 
+FakePlatform::FakePlatform() : saved_(g_Platform) {
+    syncs = 0;
+    syncFails = false;
+    console = false;
+    consoleText.clear();
+    g_Platform.SyncFile = [](std::FILE* file) {
+        ++syncs;
+        return !syncFails && SystemCalls().SyncFile(file);
+    };
+    g_Platform.IsConsole = [](std::FILE*) { return console; };
+    g_Platform.WriteConsoleLine = [](std::FILE*, const std::u16string& characters) {
+        consoleText += characters + u'\n';
+    };
+    // Windows-1252 for the bytes the tests use: 0xE4 is a-umlaut, 0x80 the euro sign.
+    g_Platform.DecodeAnsi = [](std::string_view bytes) {
+        std::u16string text;
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            text += b == 0x80 ? u'\u20AC' : static_cast<char16_t>(b);
+        }
+        return text;
+    };
+}
+
+FakePlatform::~FakePlatform() {
+    g_Platform = saved_;
+}
+
 }  // namespace kalimber::test

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "header/platform.h"
 #include "header/recording_header.h"
 
 namespace kalimber::test {
@@ -59,5 +60,24 @@ std::string ReportOf(const std::string& path);
 // Makes a sparse file: the header bytes, then the file extended to size.
 void MakeSparseRecording(const std::string& path, const RecordingHeader& header,
                          std::int64_t size);
+
+// Replaces the platform calls for the object's lifetime: counts the syncs
+// (which fail when syncFails is set, and otherwise really sync), and with
+// console set, stands in for a console window and keeps what it was given.
+class FakePlatform {
+public:
+    FakePlatform();
+    ~FakePlatform();
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    static inline int syncs = 0;
+    static inline bool syncFails = false;
+    static inline bool console = false;
+    static inline std::u16string consoleText;  // each line ends with u'\n'
+
+private:
+    PlatformCalls saved_;
+};
 
 }  // namespace kalimber::test

@@ -1,0 +1,58 @@
+// Everything that differs between Windows and POSIX systems, in one place:
+// 64-bit file positions, syncing, Unicode names, the console, pipes, idling.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace kalimber {
+
+// Positions the stream with a 64-bit offset (recordings often exceed 4 GiB);
+// origin is SEEK_SET, SEEK_CUR or SEEK_END. Returns true on success.
+bool SeekFile(std::FILE* file, std::int64_t offset, int origin);
+
+// The stream's position as a signed 64-bit byte count, -1 on failure.
+std::int64_t TellFile(std::FILE* file);
+
+// A Ctrl-Z byte ends a text file on Windows, as the C runtime's text mode
+// reads it there; elsewhere it is a byte like any other.
+#if defined(_WIN32)
+inline constexpr bool CtrlZEndsText = true;
+#else
+inline constexpr bool CtrlZEndsText = false;
+#endif
+
+// Opens a file by its Unicode name (UTF-16) with a stdio mode such as "rb+".
+// Where names are bytes (POSIX) there is no such name: it returns nullptr
+// with errno ENOENT, and the caller opens the name's bytes instead.
+std::FILE* OpenByUnicodeName(const std::u16string& name, const char* mode);
+
+// A print that nobody reads (a closed pipe) fails like any other print,
+// instead of ending the process with SIGPIPE.
+void IgnoreBrokenPipe();
+
+// Blocks for good without using the CPU. Ctrl-C, closing the console or a
+// termination signal end the process through the system's default handling.
+[[noreturn]] void IdleForever();
+
+// The calls that tests replace to watch them or make them fail.
+struct PlatformCalls {
+    // Writes the stream's data through to its device. False on failure.
+    bool (*SyncFile)(std::FILE* file);
+    // True when the stream is a console window (never on POSIX systems).
+    bool (*IsConsole)(std::FILE* stream);
+    // Writes characters and a line end to a console window.
+    void (*WriteConsoleLine)(std::FILE* stream, const std::u16string& characters);
+    // The characters that bytes stand for in the ANSI code page.
+    std::u16string (*DecodeAnsi)(std::string_view bytes);
+};
+
+// The calls of the system the tool runs on.
+PlatformCalls SystemCalls();
+
+// The calls in use: SystemCalls() from the start of the process.
+extern PlatformCalls g_Platform;
+
+}  // namespace kalimber
