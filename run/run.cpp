@@ -2,7 +2,9 @@
 // the closing of both files. What happens after it (idling) is up to main.
 #include "run/run.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "header/additional_information.h"
 #include "header/header_report.h"
@@ -11,6 +13,7 @@
 #include "header/recording_header.h"
 #include "run/command_list.h"
 #include "run/line_reader.h"
+#include "run/unicode.h"
 
 namespace kalimber {
 
@@ -37,6 +40,43 @@ void ReadPath(std::FILE* commands) {
     }
 }
 
+// Opens the recording for update. A path that is UTF-8 with non-ASCII
+// characters names a Unicode file on Windows; where no file has that name
+// (or names are bytes, as on POSIX), the path's bytes are opened as they are,
+// so command files in the ANSI code page keep working. An empty path names
+// no file and is never handed to fopen.
+std::FILE* OpenRecording(const char* path) {
+    if (path[0] == '\0') {
+        return nullptr;
+    }
+    std::u16string name;
+    if (!IsAscii(path) && Utf8ToUtf16(path, name)) {
+        errno = 0;
+        if (std::FILE* file = OpenByUnicodeName(name, "rb+")) {
+            return file;
+        }
+        if (errno != ENOENT) {
+            return nullptr;  // it is there but cannot be opened for update
+        }
+    }
+    return std::fopen(path, "rb+");
+}
+
+// The selected-file line. A pipe or a file gets the path's bytes; a console
+// window gets the path's characters, so it shows them whatever its code page.
+void PrintSelectedPath(const char* path) {
+    std::FILE* out = OutputStream();
+    if (!g_Platform.IsConsole(out)) {
+        Print("%s\n", path);
+        return;
+    }
+    std::u16string characters;
+    if (!Utf8ToUtf16(path, characters)) {
+        characters = g_Platform.DecodeAnsi(path);
+    }
+    g_Platform.WriteConsoleLine(out, characters);
+}
+
 }  // namespace
 
 void Run() {
@@ -45,7 +85,8 @@ void Run() {
     Print("ORVA Kalimber Ver: %d.%d", 1, 0);
     Print("\n%s\n", RuleLine);
 
-    g_CommandFile = std::fopen(CommandFileName, "r");
+    // Binary: the line reader works out the text itself (see ReadLine).
+    g_CommandFile = std::fopen(CommandFileName, "rb");
     if (g_CommandFile != nullptr) {
         ReadPath(g_CommandFile);
         // A name that opens but cannot be read (a folder, on POSIX systems) is
@@ -60,8 +101,7 @@ void Run() {
         FlushOutput();
         return;
     }
-    // An empty path names no file: it is never handed to fopen.
-    g_RecordingFile = g_LineBuffer[0] != '\0' ? std::fopen(g_LineBuffer, "rb+") : nullptr;
+    g_RecordingFile = OpenRecording(g_LineBuffer);
     if (g_RecordingFile == nullptr) {
         Print("fopen ERROR\n");
         FlushOutput();
@@ -72,7 +112,7 @@ void Run() {
     std::setvbuf(g_RecordingFile, nullptr, _IONBF, 0);
 
     Print("Selected file: \n");
-    Print("%s\n", g_LineBuffer);
+    PrintSelectedPath(g_LineBuffer);
     Print("\n%s\n", RuleLine);
 
     PrintHeaderReport(g_RecordingFile);
@@ -100,6 +140,7 @@ void ResetProcessState() {
     }
     g_RecordingHeader = RecordingHeader{};
     std::memset(g_LineBuffer, 0, sizeof g_LineBuffer);
+    ResetLineReader();
     g_WavFileDurationMillisec = 0;
     g_HeaderModified = false;
 }

@@ -292,6 +292,59 @@ TEST(Process, OpenFailuresPrintTheirMessageAndIdle) {
     }
 }
 
+TEST(Process, CommandFilesInEveryEncodingNameTheirRecording) {
+    // Windows names are Unicode; wine keeps them on disk as UTF-8.
+    const bool windows = EndsWith(kExe, ".exe");
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string accents = "Aufnahme M\xC3\xA4rz \xC3\xA9.wav";
+    const std::string cjk = "\xE5\xBD\x95\xE9\x9F\xB3.wav";
+    const std::string ctrlZ = "\xC4\x9A.wav";  // U+011A: UTF-16 LE 1A 01
+    struct Case {
+        const char* name;
+        std::string commandFile;
+        std::string selected;     // the bytes of the selected-file line
+        std::string unicodeName;  // the recording's name as UTF-8, for Windows
+        std::uint32_t centerFreq;
+        std::string laterMessages = "";  // printed after the command's message
+    };
+    const Case cases[] = {
+        {"UTF-8 accents", accents + "\nWCF 11\n", accents, accents, 11},
+        {"UTF-8 CJK", cjk + "\r\nWCF 12\r\n", cjk, cjk, 12},
+        {"UTF-8 BOM, ASCII name", bom + "r.wav\r\nWCF 13\r\n", "r.wav", "r.wav", 13},
+        {"UTF-8 BOM, non-ASCII name", bom + accents + "\nWCF 14\n", accents, accents, 14},
+        {"UTF-16 LE", Utf16CommandFile(u"Aufnahme M\u00E4rz \u00E9.wav\r\nWCF 15\r\n", false),
+         accents, accents, 15},
+        {"UTF-16 BE", Utf16CommandFile(u"\u5F55\u97F3.wav\r\nWCF 16\r\n", true), cjk, cjk, 16},
+        {"UTF-16 0x1A byte", Utf16CommandFile(u"\u011A.wav\r\nWCF 17\r\n", false), ctrlZ, ctrlZ, 17},
+        {"ANSI Windows-1252", "Aufnahme M\xE4rz \xE9.wav\r\nWCF 18\r\n",
+         "Aufnahme M\xE4rz \xE9.wav", accents, 18},
+        // As a text-mode read on Windows: Ctrl-Z ends a file without a UTF-16 mark.
+        {"Ctrl-Z", "r.wav\r\nWCF 19\r\n\x1AWCF 20\r\n", "r.wav", "r.wav", 19,
+         windows ? "" : "Wrong Command\n"},
+        {"Ctrl-Z after a UTF-8 BOM", bom + "r.wav\nWCF 21\n\x1AWCF 22\n", "r.wav", "r.wav", 21,
+         windows ? "" : "Wrong Command\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        const std::string recording = windows ? c.unicodeName : c.selected;
+        Bytes after = WellFormedRecording();
+        WriteFileRaw(recording, after);
+        const std::string before = ReportOf(recording);
+        after[76] = static_cast<std::uint8_t>(c.centerFreq);
+        after[77] = after[78] = after[79] = 0;
+        WriteFileRaw("after.wav", after);
+        const std::string expected = kBanner + "Selected file: \n" + c.selected + "\n\n" + kRule +
+                                     "\n" + before + kCmdListBanner + "Cmd Write CenterFreq: " +
+                                     std::to_string(c.centerFreq) + "[Hz]\n" + c.laterMessages +
+                                     kNewHeaderBanner +
+                                     ReportOf("after.wav");
+        WriteFileText("ToDoWave.txt", c.commandFile);
+        EXPECT_EQ(RunToIdle(dir, expected), expected);
+        EXPECT_TRUE(ReadFileBytes(recording) == after);
+    }
+}
+
 // The report of a header that is all zero bytes, as /dev/full reads.
 std::string ZeroHeaderReport() {
     const std::string id = std::string("   CnkId: ") + std::string(4, '\0') + "\n";

@@ -92,6 +92,72 @@ TEST(RunPaths, ThePathLineTakesEverythingButOneLineFeed) {
     }
 }
 
+TEST(RunPaths, CommandFilesInEveryEncodingNameTheirRecording) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string accents = "Aufnahme M\xC3\xA4rz \xC3\xA9.wav";  // UTF-8
+    std::u16string cutWide = u"r.wav\nWCF 7";
+    cutWide.append(509, u'\u00E9');  // 1018 bytes of UTF-8: the piece ends at 1023
+    struct Case {
+        const char* name;
+        std::string commandFile;
+        std::string selected;    // the path's bytes, also the recording's name
+        std::u16string shown;    // what a console window is given
+        std::uint32_t centerFreq;
+    };
+    constexpr std::uint32_t kUnchanged = 7100000;
+    const Case cases[] = {
+        {"UTF-8", accents + "\nWCF 11\n", accents, u"Aufnahme M\u00E4rz \u00E9.wav", 11},
+        {"UTF-8 CJK and a surrogate pair", "\xE5\xBD\x95\xE9\x9F\xB3\xF0\x9F\x93\xBB.wav\nWCF 12\n",
+         "\xE5\xBD\x95\xE9\x9F\xB3\xF0\x9F\x93\xBB.wav", u"\u5F55\u97F3\U0001F4FB.wav", 12},
+        {"UTF-8 BOM, ASCII name", bom + "r.wav\r\nWCF 13\r\n", "r.wav", u"r.wav", 13},
+        {"UTF-8 BOM, non-ASCII name", bom + accents + "\nWCF 14\n", accents,
+         u"Aufnahme M\u00E4rz \u00E9.wav", 14},
+        {"UTF-16 LE, CR LF, slash ends", Utf16CommandFile(u"Aufnahme M\u00E4rz \u00E9.wav\r\nWCF 15\r\n/\r\nWCF 1\r\n", false),
+         accents, u"Aufnahme M\u00E4rz \u00E9.wav", 15},
+        {"UTF-16 BE", Utf16CommandFile(u"\u5F55\u97F3.wav\nWCF 16\n", true), "\xE5\xBD\x95\xE9\x9F\xB3.wav",
+         u"\u5F55\u97F3.wav", 16},
+        {"UTF-16 unit holding 0x1A", Utf16CommandFile(u"\u011A.wav\nWCF 17\n", false), "\xC4\x9A.wav",
+         u"\u011A.wav", 17},
+        {"UTF-16 surrogate pair", Utf16CommandFile(u"\U0001F4FB.wav\nWCF 18\n", true), "\xF0\x9F\x93\xBB.wav",
+         u"\U0001F4FB.wav", 18},
+        {"UTF-16 lone surrogates", Utf16CommandFile(std::u16string(u"r") + char16_t(0xD800) + u"." +
+                                             char16_t(0xDC00) + u"wav\nWCF 19\n", false),
+         "r\xEF\xBF\xBD.\xEF\xBF\xBDwav", u"r\uFFFD.\uFFFDwav", 19},
+        {"UTF-16 odd last byte", Utf16CommandFile(u"r.wav\nWCF 20\n", false) + "A", "r.wav", u"r.wav", 20},
+        {"UTF-16 cut counts decoded bytes", Utf16CommandFile(cutWide + u"WCF 21\n", false), "r.wav", u"r.wav", 21},
+        {"BOM bytes after the start are data", "r.wav\n" + bom + "WCF 22\n", "r.wav", u"r.wav",
+         kUnchanged},
+        {"half a BOM is part of the path", "\xEF\xBBr.wav\nWCF 23\n", "\xEF\xBBr.wav",
+         u"\u00EF\u00BBr.wav", 23},
+        {"ANSI (Windows-1252)", "M\xE4rz \x80.wav\nWCF 24\n", "M\xE4rz \x80.wav",
+         u"M\u00E4rz \u20AC.wav", 24},
+        // Not UTF-8, so a console is given what the ANSI code page makes of them.
+        {"overlong form", "r\xC0\xAF.wav\nWCF 25\n", "r\xC0\xAF.wav", u"r\u00C0\u00AF.wav", 25},
+        {"UTF-8 of a surrogate", "r\xED\xA0\x80.wav\nWCF 26\n", "r\xED\xA0\x80.wav",
+         u"r\u00ED\u00A0\u20AC.wav", 26},
+        {"beyond U+10FFFF", "r\xF4\x90\x80\x80.wav\nWCF 27\n", "r\xF4\x90\x80\x80.wav",
+         u"r\u00F4\u0090\u20AC\u20AC.wav", 27},
+        {"cut sequence", "r\xE2\x82.wav\nWCF 28\n", "r\xE2\x82.wav", u"r\u00E2\u0082.wav", 28},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool console : {false, true}) {
+            WriteFileRaw(c.selected, WellFormedRecording());
+            FakePlatform platform;
+            FakePlatform::console = console;
+            const std::string output = RunWithCommandFile(c.commandFile);
+            const std::string line = console ? "" : c.selected + "\n";
+            EXPECT_NE(output.find("Selected file: \n" + line + "\n" + kRule), std::string::npos);
+            EXPECT_TRUE(FakePlatform::consoleText == (console ? c.shown + u'\n' : u""));
+            const Bytes after = ReadFileBytes(c.selected);
+            EXPECT_EQ(after.at(76) | after.at(77) << 8 | after.at(78) << 16 | after.at(79) << 24,
+                      static_cast<int>(c.centerFreq));
+            std::filesystem::remove(c.selected);
+        }
+    }
+}
+
 TEST(RunPaths, APathOfMoreThan1023CharactersIsCut) {
     ScratchDir dir;
     const std::string name(1023, 'p');

@@ -114,6 +114,16 @@ void MakeSparseRecording(const std::string& path, const RecordingHeader& header,
     }
 }
 
+std::string Utf16CommandFile(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
 FakePlatform::FakePlatform() : saved_(g_Platform) {
     syncs = 0;
     syncFails = false;

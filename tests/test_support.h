@@ -61,6 +61,9 @@ std::string ReportOf(const std::string& path);
 void MakeSparseRecording(const std::string& path, const RecordingHeader& header,
                          std::int64_t size);
 
+// The bytes of a command file holding text in UTF-16, byte-order mark first.
+std::string Utf16CommandFile(const std::u16string& text, bool bigEndian);
+
 // Replaces the platform calls for the object's lifetime: counts the syncs
 // (which fail when syncFails is set, and otherwise really sync), and with
 // console set, stands in for a console window and keeps what it was given.
