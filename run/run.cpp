@@ -14,6 +14,7 @@
 #include "run/command_list.h"
 #include "run/line_reader.h"
 #include "run/unicode.h"
+#include "run/version.h"
 
 namespace kalimber {
 
@@ -82,7 +83,7 @@ void PrintSelectedPath(const char* path) {
 void Run() {
     IgnoreBrokenPipe();
     Print("%s", RuleLine);
-    Print("ORVA Kalimber Ver: %d.%d", 1, 0);
+    Print("ORVA Kalimber Ver: %d.%d", VersionMajor, VersionMinor);
     Print("\n%s\n", RuleLine);
 
     // Binary: the line reader works out the text itself (see ReadLine).

@@ -224,6 +224,14 @@ TEST(RunPaths, BundledSampleRunMatchesTheTextWrittenByHand) {
 namespace kalimber::test {
 namespace {
 
+TEST(Sample, TheBannerShowsTheProjectVersion) {
+    // The version is set once, in CMake (archives, the .exe's resource); every
+    // run test holds the banner's text as it must stay: "Ver: 1.0".
+    EXPECT_EQ(kBanner, kRule + "ORVA Kalimber Ver: " + KALIMBER_PROJECT_VERSION + "\n" + kRule + "\n");
+    ScratchDir dir;
+    EXPECT_EQ(RunWithCommandFile("missing.wav\n"), kBanner + "fopen ERROR\n");
+}
+
 TEST(Sample, BundledRecordingIsTheBuildersOutput) {
     using namespace sample;
     const Bytes built = MakeRecording(MakeHeader(SampleDataBytes), MakeSamples(SampleDataBytes));
