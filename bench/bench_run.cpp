@@ -90,6 +90,18 @@ Sample RunOnce(const std::string& exe, std::size_t expected) {
     return sample;
 }
 
+// Writes a fresh copy and syncs it, like a recording that has long been on
+// disk, so a timed sync pays only for what is written after it. Returns the
+// copy open for update (the caller closes it), or -1.
+int WriteSyncedCopy(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    kalimber::sample::WriteFileBytes(path, bytes);
+    const int fd = open(path.c_str(), O_RDWR);
+    if (fd >= 0) {
+        fsync(fd);
+    }
+    return fd;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -109,14 +121,9 @@ struct Paired {
 // Alternates tool and floor run by run in the current folder.
 Paired RunPairs(const std::string& tool, const std::string& floor, int pairs,
                 const std::string& recording, const std::vector<std::uint8_t>* fresh) {
-    // A fresh copy, synced before the run like a recording that has long been
-    // on disk, so the tool's own sync pays only for what its commands wrote.
     auto refresh = [&] {
         if (fresh != nullptr) {
-            kalimber::sample::WriteFileBytes(recording, *fresh);
-            const int fd = open(recording.c_str(), O_RDWR);
-            fsync(fd);
-            close(fd);
+            close(WriteSyncedCopy(recording, *fresh));
         }
     };
     refresh();
@@ -215,12 +222,10 @@ double SyncMs(const std::string& path, const std::vector<std::uint8_t>& fresh, i
     std::vector<double> times;
     char auxi[172] = {};
     for (int i = 0; i < repeats; ++i) {
-        kalimber::sample::WriteFileBytes(path, fresh);
-        const int fd = open(path.c_str(), O_RDWR);
+        const int fd = WriteSyncedCopy(path, fresh);
         if (fd < 0) {
             break;
         }
-        fsync(fd);
         const bool wrote = pwrite(fd, auxi, sizeof auxi, 36) == static_cast<ssize_t>(sizeof auxi) &&
                            pwrite(fd, auxi, sizeof auxi, 36) == static_cast<ssize_t>(sizeof auxi);
         const auto start = Clock::now();

@@ -15,9 +15,10 @@
 #endif
 
 namespace kalimber {
-namespace {
 
 #if defined(_WIN32)
+
+namespace {
 
 bool Sync(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
@@ -63,37 +64,7 @@ std::u16string DecodeAnsi(std::string_view bytes) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-#else
-
-static_assert(sizeof(off_t) == 8, "build with _FILE_OFFSET_BITS=64");
-
-bool Sync(std::FILE* file) {
-    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-}
-
-bool IsConsole(std::FILE*) {
-    return false;  // a terminal shows the path's bytes as they are
-}
-
-void WriteConsoleLine(std::FILE*, const std::u16string&) {}
-
-std::u16string DecodeAnsi(std::string_view bytes) {
-    return std::u16string(bytes.begin(), bytes.end());  // never asked for: no console
-}
-
-#endif
-
-constexpr PlatformCalls kSystemCalls{&Sync, &IsConsole, &WriteConsoleLine, &DecodeAnsi};
-
 }  // namespace
-
-PlatformCalls g_Platform = kSystemCalls;
-
-PlatformCalls SystemCalls() {
-    return kSystemCalls;
-}
-
-#if defined(_WIN32)
 
 bool SeekFile(std::FILE* file, std::int64_t offset, int origin) {
     return _fseeki64(file, offset, origin) == 0;
@@ -118,6 +89,26 @@ void IdleForever() {
 }
 
 #else
+
+namespace {
+
+static_assert(sizeof(off_t) == 8, "build with _FILE_OFFSET_BITS=64");
+
+bool Sync(std::FILE* file) {
+    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+bool IsConsole(std::FILE*) {
+    return false;  // a terminal shows the path's bytes as they are
+}
+
+void WriteConsoleLine(std::FILE*, const std::u16string&) {}
+
+std::u16string DecodeAnsi(std::string_view bytes) {
+    return std::u16string(bytes.begin(), bytes.end());  // never asked for: no console
+}
+
+}  // namespace
 
 bool SeekFile(std::FILE* file, std::int64_t offset, int origin) {
     return fseeko(file, static_cast<off_t>(offset), origin) == 0;
@@ -146,5 +137,15 @@ void IdleForever() {
 }
 
 #endif
+
+namespace {
+constexpr PlatformCalls kSystemCalls{&Sync, &IsConsole, &WriteConsoleLine, &DecodeAnsi};
+}  // namespace
+
+PlatformCalls g_Platform = kSystemCalls;
+
+PlatformCalls SystemCalls() {
+    return kSystemCalls;
+}
 
 }  // namespace kalimber
