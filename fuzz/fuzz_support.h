@@ -38,8 +38,8 @@ bool EndsWithReportEnd(const std::string& text);
 // Aborts (a finding for the fuzzer) with a message when ok is false.
 void Require(bool ok, const char* what);
 
-// The recording may change only in bytes 36 to 207; a file of 316 bytes or
-// more keeps its size, a shorter one grows to at most 208 bytes with zeros.
+// Every file keeps its size. One of at least 208 bytes with "auxi" at byte 36
+// may change only in bytes 36 to 207; any other file may not change at all.
 void RequireOnlyAuxiChanged(const std::vector<std::uint8_t>& before,
                             const std::vector<std::uint8_t>& after);
 

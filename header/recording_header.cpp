@@ -42,6 +42,15 @@ void LoadHeader(std::FILE* recording) {
     LoadChunk(recording, DataSpan);
 }
 
+bool HoldsAuxiChunk(std::FILE* recording) {
+    if (std::memcmp(g_RecordingHeader.Auxi.Id.data(), "auxi", 4) != 0) {
+        return false;
+    }
+    // A size that cannot be taken (a pipe, a device) is no recording's size.
+    constexpr auto kAuxiEnd = static_cast<std::int64_t>(AuxiSpan.Offset + AuxiSpan.Length);
+    return SeekFile(recording, 0, SEEK_END) && TellFile(recording) >= kAuxiEnd;
+}
+
 bool StoreAuxiChunk(std::FILE* recording) {
     if (!SeekFile(recording, static_cast<std::int64_t>(AuxiSpan.Offset), SEEK_SET)) {
         return false;

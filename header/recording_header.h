@@ -187,6 +187,11 @@ const std::uint8_t* HeaderBytes(const RecordingHeader& header);
 // file keep the values they had in the image.
 void LoadHeader(std::FILE* recording);
 
+// True when a store may write into the file: the image holds "auxi" at byte
+// 36 and the file reaches at least to byte 207, so the AUXI chunk lands on an
+// AUXI chunk and the file keeps its size. Leaves the file at its end.
+bool HoldsAuxiChunk(std::FILE* recording);
+
 // Writes image bytes 36 to 207 (the AUXI chunk) at file offset 36, in one
 // write, and nothing else. Returns false when the seek or the write failed;
 // after a failed seek nothing is written at all.

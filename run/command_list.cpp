@@ -52,6 +52,12 @@ void HandleCommandLine(const char* line, std::FILE* recording) {
         if (std::strcmp(word, command.Word) != 0) {
             continue;
         }
+        if (!HoldsAuxiChunk(recording)) {
+            // Not a layout this tool knows: writing at the fixed offset would
+            // land in someone else's data or grow the file.
+            Print("Cmd Not Written: no AUXI chunk in this file\n");
+            return;
+        }
         const std::uint32_t value = ParseArgument(line + 3);
         (g_RecordingHeader.Auxi.*command.Field).Set(value);
         Print(command.Message, value);

@@ -1,13 +1,18 @@
 // The command list: the argument parser, each command's effect on the file,
 // the list's end, and writes that fail.
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <optional>
 #include <string>
 
 #include "run/command_list.h"
 #include "run/run.h"
 #include "tests/expected_text.h"
 #include "tests/test_support.h"
+#include "tools/sample_recording.h"
 
 namespace kalimber::test {
 namespace {
@@ -67,7 +72,31 @@ struct CommandCase {
     std::string messages;  // what the list prints after its banner
     std::uint32_t centerFreq;
     std::uint32_t bandwidth;
+    std::optional<Bytes> recording = std::nullopt;  // a well-formed one if not given
 };
+
+const std::string kNotWritten = "Cmd Not Written: no AUXI chunk in this file\n";
+
+// A well-formed recording changed by edit.
+template <typename Edit>
+Bytes RecordingEditedBy(Edit edit) {
+    RecordingHeader header = sample::MakeHeader(5000);
+    edit(header);
+    return RecordingWith(header, 5000);
+}
+
+// A well-formed recording whose format chunk is 18 bytes long (with the
+// extension-size field), so its AUXI chunk starts at byte 38.
+Bytes WithLongFormatChunk() {
+    Bytes bytes = WellFormedRecording(5000);
+    bytes[16] = 18;
+    bytes.insert(bytes.begin() + 36, {0, 0});
+    return bytes;
+}
+
+Bytes WithAuxiId(const char (&id)[5]) {
+    return RecordingEditedBy([&id](RecordingHeader& h) { sample::SetId(h.Auxi.Id, id); });
+}
 
 TEST(CommandList, CommandsChangeTheFileAsTheyAreRead) {
     const std::string longLine = "WCF 1" + std::string(1018, ' ') + "WBW 77\n";  // 1023 + 7
@@ -109,40 +138,34 @@ TEST(CommandList, CommandsChangeTheFileAsTheyAreRead) {
          kOriginalBandwidth},
         {"NUL inside the word", std::string("W\0CF 1\nWCF\0 2\n", 14),
          "Wrong Command\nCmd Write CenterFreq: 0[Hz]\n", 0, kOriginalBandwidth},
+        // Only a file with an AUXI chunk at byte 36 is ever written.
+        {"plain WAV, data at 36", "WCF 7074000\nWBW 3000\n", kNotWritten + kNotWritten, 0, 0,
+         PlainWav(400)},
+        {"18-byte format chunk", "WCF 7074000\n", kNotWritten, 0, 0, WithLongFormatChunk()},
+        {"AUXI in upper case", "WCF 1\n", kNotWritten, 0, 0, WithAuxiId("AUXI")},
+        {"auxj", "WBW 1\n", kNotWritten, 0, 0, WithAuxiId("auxj")},
+        {"refused, then wrong and empty", "WCF 1\nbad\n\n",
+         kNotWritten + "Wrong Command\n", 0, 0, PlainWav(400)},
+        {"vendor chunk version 2 is written", "WCF 3\n", "Cmd Write CenterFreq: 3[Hz]\n", 3,
+         kOriginalBandwidth, RecordingEditedBy([](RecordingHeader& h) { h.Orva.Version = 2; })},
+        {"no vendor chunk is written", "WBW 4\n", "Cmd Write BandWidth: 4[Hz]\n",
+         kOriginalCenterFreq, 4,
+         RecordingEditedBy([](RecordingHeader& h) { h.Orva = OrvaChunk{}; })},
     };
     ScratchDir dir;
     for (const CommandCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes before = WellFormedRecording(5000);
+        const Bytes before = c.recording.value_or(WellFormedRecording(5000));
+        const bool wrote = c.messages.find("Cmd Write") != std::string::npos;
+        // Only CenterFreq (76-79) and Bandwidth (88-91) may change, and only when written.
+        const Bytes after = wrote ? Patched(before, c.centerFreq, c.bandwidth) : before;
+        const std::string expected = ExpectedRunOutput("r.wav", before, c.messages, after);
         WriteFileRaw("r.wav", before);
         FakePlatform platform;
-        const std::string output = RunWithCommandFile("r.wav\n" + c.lines);
-        const std::size_t list = output.find(kCmdListBanner);
-        ASSERT_NE(list, std::string::npos);
-        const std::string after = output.substr(list + kCmdListBanner.size());
-        const bool wrote = c.messages.find("Cmd Write") != std::string::npos;
+        EXPECT_EQ(RunWithCommandFile("r.wav\n" + c.lines), expected);
         // One sync after the last write; a run that wrote nothing never syncs.
         EXPECT_EQ(FakePlatform::syncs, wrote ? 1 : 0);
-        if (wrote) {
-            EXPECT_EQ(after.substr(0, c.messages.size() + kNewHeaderBanner.size()),
-                      c.messages + kNewHeaderBanner);
-            // The second report shows what the file now holds.
-            EXPECT_NE(after.find("   CenterFreq: " + std::to_string(c.centerFreq) + "\n"),
-                      std::string::npos);
-            EXPECT_NE(after.find("   Bandwidth: " + std::to_string(c.bandwidth) + "\n"),
-                      std::string::npos);
-        } else {
-            EXPECT_EQ(after, c.messages);  // no second report
-        }
-        const Bytes file = ReadFileBytes("r.wav");
-        ASSERT_EQ(file.size(), before.size());
-        EXPECT_EQ(U32At(file, 76), c.centerFreq);
-        EXPECT_EQ(U32At(file, 88), c.bandwidth);
-        for (std::size_t i = 0; i < file.size(); ++i) {
-            if ((i < 76 || i > 79) && (i < 88 || i > 91)) {
-                ASSERT_EQ(file[i], before[i]) << "byte " << i;
-            }
-        }
+        EXPECT_TRUE(ReadFileBytes("r.wav") == after);
     }
 }
 
@@ -162,21 +185,45 @@ TEST(CommandList, EachWriteCarriesTheImageAsLoadedWithEarlierChanges) {
     EXPECT_EQ(U32At(after, 88), 200u);
 }
 
+// While it lives, no write may reach past byte limit of any file (the writes
+// fail with EFBIG instead of raising SIGXFSZ); the captured output is in memory.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit lowered{limit, saved_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+};
+
 TEST(CommandList, FailedWritesAreReportedAndTheRunGoesOn) {
     ScratchDir dir;
-    // /dev/full opens for update and reads as zeros, but refuses every write.
-    const std::string output = RunWithCommandFile("/dev/full\nWCF 5\nbad\nWBW 6\n");
-    const std::string expected = kCmdListBanner +
-                                 "Cmd Write CenterFreq: 5[Hz]\nWrite ERROR\n"
-                                 "Wrong Command\n"
-                                 "Cmd Write BandWidth: 6[Hz]\nWrite ERROR\n"
-                                 "Write ERROR\n" +  // nor can the device be synced
-                                 kNewHeaderBanner;
-    EXPECT_NE(output.find(expected), std::string::npos) << output;
-    // The second report shows what the device holds: zeros, not the values.
-    const std::string second = output.substr(output.find(kNewHeaderBanner));
-    EXPECT_NE(second.find("   CenterFreq: 0\n"), std::string::npos);
-    EXPECT_NE(second.find("   Bandwidth: 0\n"), std::string::npos);
+    const Bytes before = WellFormedRecording(100);
+    WriteFileRaw("r.wav", before);
+    const std::string expected =
+        ExpectedRunOutput("r.wav", before,
+                          "Cmd Write CenterFreq: 5[Hz]\nWrite ERROR\n"
+                          "Wrong Command\n"
+                          "Cmd Write BandWidth: 6[Hz]\nWrite ERROR\n",
+                          before);  // the second report shows the file as it still is
+    std::string output;
+    {
+        // The command file (25 bytes) is still written; the AUXI chunk at 36 is not.
+        FileSizeLimit limit(36);
+        output = RunWithCommandFile("r.wav\nWCF 5\nbad\nWBW 6\n");
+    }
+    EXPECT_EQ(output, expected);
+    EXPECT_TRUE(ReadFileBytes("r.wav") == before);
     // The run finished: both files are closed, ready for the idle state.
     EXPECT_EQ(g_RecordingFile, nullptr);
     EXPECT_EQ(g_CommandFile, nullptr);

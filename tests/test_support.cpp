@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "header/header_report.h"
 #include "header/print.h"
 #include "run/run.h"
+#include "tests/expected_text.h"
 #include "tools/sample_recording.h"
 
 namespace kalimber::test {
@@ -35,9 +37,14 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-CapturedOutput::CapturedOutput() : file_(std::tmpfile()) {
+CapturedOutput::CapturedOutput() {
+    Open();
+}
+
+void CapturedOutput::Open() {
+    file_ = open_memstream(&buffer_, &size_);
     if (file_ == nullptr) {
-        throw std::runtime_error("tmpfile failed");
+        throw std::runtime_error("open_memstream failed");
     }
     g_Output = file_;
 }
@@ -45,20 +52,16 @@ CapturedOutput::CapturedOutput() : file_(std::tmpfile()) {
 CapturedOutput::~CapturedOutput() {
     g_Output = nullptr;
     std::fclose(file_);
+    std::free(buffer_);
 }
 
 std::string CapturedOutput::Take() {
     std::fflush(file_);
-    std::rewind(file_);
-    std::string text;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0) {
-        text.append(chunk, got);
-    }
+    std::string text(buffer_, size_);
     std::fclose(file_);
-    file_ = std::tmpfile();
-    g_Output = file_;
+    std::free(buffer_);
+    buffer_ = nullptr;
+    Open();
     return text;
 }
 
@@ -84,6 +87,61 @@ Bytes WellFormedRecording(std::uint32_t dataBytes) {
 
 Bytes RecordingWith(const RecordingHeader& header, std::uint32_t dataBytes) {
     return sample::MakeRecording(header, sample::MakeSamples(dataBytes));
+}
+
+Bytes PlainWav(std::uint32_t dataBytes) {
+    Bytes bytes(44);
+    auto put = [&bytes](std::size_t offset, std::uint32_t value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i) {
+            bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+    };
+    auto id = [&bytes](std::size_t offset, const char (&text)[5]) {
+        std::memcpy(bytes.data() + offset, text, 4);
+    };
+    id(0, "RIFF");
+    put(4, 36 + dataBytes, 4);
+    id(8, "WAVE");
+    id(12, "fmt ");
+    put(16, 16, 4);
+    put(20, 1, 2);  // integer samples, 2 channels of 16 bits at 48 kHz
+    put(22, 2, 2);
+    put(24, 48000, 4);
+    put(28, 48000 * 4, 4);
+    put(32, 4, 2);
+    put(34, 16, 2);
+    id(36, "data");
+    put(40, dataBytes, 4);
+    const Bytes samples = sample::MakeSamples(dataBytes);
+    bytes.resize(44 + samples.size());
+    std::copy(samples.begin(), samples.end(), bytes.begin() + 44);
+    return bytes;
+}
+
+Bytes Patched(Bytes bytes, std::uint32_t centerFreq, std::uint32_t bandwidth) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        bytes.at(76 + i) = static_cast<std::uint8_t>(centerFreq >> (8 * i));
+        bytes.at(88 + i) = static_cast<std::uint8_t>(bandwidth >> (8 * i));
+    }
+    return bytes;
+}
+
+std::string ReportOfBytes(const Bytes& bytes) {
+    const std::string path = "report-of.wav";
+    WriteFileRaw(path, bytes);
+    std::string report = ReportOf(path);
+    std::filesystem::remove(path);
+    return report;
+}
+
+std::string ExpectedRunOutput(const std::string& path, const Bytes& before,
+                              const std::string& messages, const Bytes& after) {
+    std::string output = kBanner + "Selected file: \n" + path + "\n\n" + kRule + "\n" +
+                         ReportOfBytes(before) + kCmdListBanner + messages;
+    if (messages.find("Cmd Write") != std::string::npos) {
+        output += kNewHeaderBanner + ReportOfBytes(after);
+    }
+    return output;
 }
 
 std::string RunWithCommandFile(const std::string& commandFileText) {

@@ -39,7 +39,10 @@ public:
     std::string Take();
 
 private:
-    std::FILE* file_;
+    void Open();
+    std::FILE* file_ = nullptr;
+    char* buffer_ = nullptr;  // in memory, so a limit on file sizes never cuts it
+    std::size_t size_ = 0;
 };
 
 Bytes ReadFileBytes(const std::string& path);
@@ -49,6 +52,22 @@ void WriteFileRaw(const std::string& path, const Bytes& bytes);
 // A well-formed recording from the builder: header plus dataBytes of samples.
 Bytes WellFormedRecording(std::uint32_t dataBytes = 1000);
 Bytes RecordingWith(const RecordingHeader& header, std::uint32_t dataBytes);
+
+// An ordinary WAV file, as most recorders write it: a 16-byte format chunk
+// and the data chunk at byte 36, then dataBytes of samples.
+Bytes PlainWav(std::uint32_t dataBytes);
+
+// The bytes with CenterFreq (76-79) and Bandwidth (88-91) set.
+Bytes Patched(Bytes bytes, std::uint32_t centerFreq, std::uint32_t bandwidth);
+
+// The report of a file holding bytes, from the zero state.
+std::string ReportOfBytes(const Bytes& bytes);
+
+// Everything a run on path prints, from the file's bytes before and after
+// it: messages follow the command-list banner, and where one of them is a
+// "Cmd Write", the header as read back follows too.
+std::string ExpectedRunOutput(const std::string& path, const Bytes& before,
+                              const std::string& messages, const Bytes& after);
 
 // Runs the tool in-process in the current folder from the zero state, with
 // the given ToDoWave.txt text, and returns everything it printed.
