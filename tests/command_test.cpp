@@ -55,6 +55,10 @@ TEST(ParseArgument, FollowsStrtoulWithBaseZeroIn32Bits) {
         {"99999999999999999999999999", 4294967295u},
         {"-4294967295", 1},
         {"-4294967296", 4294967295u},
+        {"0xA", 10},  // the first and last upper-case digits
+        {"0XF", 15},
+        {"0xABCDEF", 11259375},
+        {"0xabcdef", 11259375},
         {"0xFFFFFFFF", 4294967295u},
         {"0x100000000", 4294967295u},
         {"037777777777", 4294967295u},

@@ -1,5 +1,9 @@
 // The header layout on disk: little-endian fields, loading files of every
 // length up to a full header and beyond, and storing only the AUXI chunk.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "header/recording_header.h"
@@ -96,13 +100,25 @@ TEST(Layout, StoreWritesBytes36To207Only) {
     }
 }
 
-TEST(Layout, StoreReportsAFailedWrite) {
+TEST(Layout, StoreReportsAFailedWriteOrSeek) {
+    ScratchDir dir;
     ResetProcessState();
-    std::FILE* full = std::fopen("/dev/full", "rb+");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    EXPECT_FALSE(StoreAuxiChunk(full));
-    std::fclose(full);
+    // /dev/full refuses the write; a FIFO cannot be positioned, so nothing
+    // at all may reach it (its reading end would find the 172 bytes).
+    ASSERT_EQ(mkfifo("fifo", 0600), 0);
+    const int reader = open("fifo", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    for (const char* path : {"/dev/full", "fifo"}) {
+        SCOPED_TRACE(path);
+        std::FILE* file = std::fopen(path, "rb+");
+        ASSERT_NE(file, nullptr);
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        EXPECT_FALSE(StoreAuxiChunk(file));
+        std::fclose(file);
+    }
+    char byte = 0;
+    EXPECT_EQ(read(reader, &byte, 1), 0);  // no writer left, nothing written
+    close(reader);
 }
 
 }  // namespace

@@ -50,8 +50,9 @@ struct Child {
 // reading end is closed before the tool starts, or /dev/full.
 enum class Output { Pipe, ClosedPipe, DevFull };
 
-// Starts the tool in folder with standard output as given and no input.
-Child Start(const std::string& folder, Output output = Output::Pipe) {
+// Starts the tool in folder with standard output as given and no input; a
+// parent may have left one signal ignored (ignored, 0 for none).
+Child Start(const std::string& folder, Output output = Output::Pipe, int ignored = 0) {
     const std::string launcher = EnvOr("KALIMBER_LAUNCHER", "");
     int fds[2];
     if (pipe(fds) != 0) {
@@ -75,6 +76,9 @@ Child Start(const std::string& folder, Output output = Output::Pipe) {
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
         signal(SIGPIPE, SIG_DFL);
+        if (ignored != 0) {
+            signal(ignored, SIG_IGN);  // as some shells and service managers start it
+        }
         if (chdir(folder.c_str()) != 0) {
             _exit(126);
         }
@@ -211,8 +215,9 @@ std::string CrLf(const std::string& text) {
 
 // Starts the tool in the current scratch folder, waits for output ending in
 // tail, checks the idle state and ends the process with signal.
-std::string RunToIdle(const ScratchDir& dir, const std::string& tail, int signal = SIGTERM) {
-    Child child = Start(dir.Path());
+std::string RunToIdle(const ScratchDir& dir, const std::string& tail, int signal = SIGTERM,
+                      int ignored = 0) {
+    Child child = Start(dir.Path(), Output::Pipe, ignored);
     EXPECT_GT(child.pid, 0);
     if (child.pid <= 0) {
         return {};
@@ -273,23 +278,42 @@ TEST(Process, CommandsAreCarriedOutWhenNobodyReadsTheOutput) {
 }
 
 TEST(Process, OpenFailuresPrintTheirMessageAndIdle) {
-    {
-        ScratchDir dir;  // no ToDoWave.txt at all; ended like Ctrl-C
-        const std::string expected = kBanner + "Can't open ToDoWave.txt\n";
-        EXPECT_EQ(RunToIdle(dir, expected, SIGINT), expected);
-    }
-    {
-        ScratchDir dir;  // a folder where the command file should be
-        std::filesystem::create_directory("ToDoWave.txt");
-        const std::string expected = kBanner + "Can't open ToDoWave.txt\n";
-        EXPECT_EQ(RunToIdle(dir, expected), expected);
-    }
-    {
+    const bool windows = EndsWith(kExe, ".exe");
+    enum class Setup { Nothing, FolderCommandFile, FolderRecording, FifoCommandFile };
+    struct Case {
+        const char* name;
+        Setup setup;
+        std::string expected;
+        int signal;   // what ends the idle state
+        int ignored;  // left ignored by the parent, 0 for none
+    };
+    const std::string cantOpen = kBanner + "Can't open ToDoWave.txt\n";
+    const Case cases[] = {
+        {"no ToDoWave.txt, Ctrl-C", Setup::Nothing, cantOpen, SIGINT, 0},
+        {"ToDoWave.txt is a folder", Setup::FolderCommandFile, cantOpen, SIGTERM, 0},
+        {"recording is a folder", Setup::FolderRecording, kBanner + "fopen ERROR\n", SIGTERM, 0},
+        // Every print reaches the pipe at once, before the tool waits on a FIFO
+        // that nobody writes to.
+        {"ToDoWave.txt is a FIFO nobody writes to", Setup::FifoCommandFile, kBanner, SIGTERM, 0},
+        // The idle state ends on the signal even if the parent ignored it.
+        {"Ctrl-C ignored by the parent", Setup::Nothing, cantOpen, SIGINT, SIGINT},
+        {"SIGTERM ignored by the parent", Setup::Nothing, cantOpen, SIGTERM, SIGTERM},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (windows && c.setup == Setup::FifoCommandFile) {
+            continue;  // no FIFOs there
+        }
         ScratchDir dir;
-        std::filesystem::create_directory("folder.wav");
-        WriteFileText("ToDoWave.txt", "folder.wav\nWCF 1\n");
-        const std::string expected = kBanner + "fopen ERROR\n";
-        EXPECT_EQ(RunToIdle(dir, expected), expected);
+        if (c.setup == Setup::FolderCommandFile) {
+            std::filesystem::create_directory("ToDoWave.txt");
+        } else if (c.setup == Setup::FolderRecording) {
+            std::filesystem::create_directory("folder.wav");
+            WriteFileText("ToDoWave.txt", "folder.wav\nWCF 1\n");
+        } else if (c.setup == Setup::FifoCommandFile) {
+            ASSERT_EQ(mkfifo("ToDoWave.txt", 0600), 0);
+        }
+        EXPECT_EQ(RunToIdle(dir, c.expected, c.signal, c.ignored), c.expected);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "run/run.h"
+#include "run/unicode.h"
 #include "tests/expected_text.h"
 #include "tests/test_support.h"
 #include "tools/sample_recording.h"
@@ -64,6 +65,7 @@ TEST(RunPaths, ThePathLineTakesEverythingButOneLineFeed) {
     ScratchDir dir;
     WriteFileRaw("plain.wav", WellFormedRecording());
     WriteFileRaw("blank.wav ", WellFormedRecording());
+    WriteFileRaw("r", WellFormedRecording());
     struct Case {
         const char* name;
         const char* commandFile;
@@ -71,6 +73,8 @@ TEST(RunPaths, ThePathLineTakesEverythingButOneLineFeed) {
     };
     const Case cases[] = {
         {"no line feed", "plain.wav", "plain.wav"},
+        {"one-character name", "r\n", "r"},
+        {"one character, no line feed", "r", "r"},
         {"line feed", "plain.wav\n", "plain.wav"},
         {"CR LF", "plain.wav\r\n", "plain.wav"},
         {"trailing blank opens the blank name", "blank.wav \n", "blank.wav "},
@@ -105,6 +109,10 @@ TEST(RunPaths, CommandFilesInEveryEncodingNameTheirRecording) {
         std::uint32_t centerFreq;
     };
     constexpr std::uint32_t kUnchanged = 7100000;
+    // A UTF-16 LE command file naming "r" + middle + ".wav", with no command.
+    const auto utf16Path = [](const std::u16string& middle) {
+        return Utf16CommandFile(u"r" + middle + u".wav\r\n", false);
+    };
     const Case cases[] = {
         {"UTF-8", accents + "\nWCF 11\n", accents, u"Aufnahme M\u00E4rz \u00E9.wav", 11},
         {"UTF-8 CJK and a surrogate pair", "\xE5\xBD\x95\xE9\x9F\xB3\xF0\x9F\x93\xBB.wav\nWCF 12\n",
@@ -138,6 +146,26 @@ TEST(RunPaths, CommandFilesInEveryEncodingNameTheirRecording) {
         {"beyond U+10FFFF", "r\xF4\x90\x80\x80.wav\nWCF 27\n", "r\xF4\x90\x80\x80.wav",
          u"r\u00F4\u0090\u20AC\u20AC.wav", 27},
         {"cut sequence", "r\xE2\x82.wav\nWCF 28\n", "r\xE2\x82.wav", u"r\u00E2\u0082.wav", 28},
+        // UTF-16 LE paths at the borders of the 1-, 2-, 3- and 4-byte UTF-8 forms.
+        {"U+007F", utf16Path(u"\x7F"), "r\x7F.wav", u"r\x7F.wav", kUnchanged},
+        {"U+0080", utf16Path(u"\x80"), "r\xC2\x80.wav", u"r\x80.wav", kUnchanged},
+        {"U+07FF", utf16Path(u"\u07FF"), "r\xDF\xBF.wav", u"r\u07FF.wav", kUnchanged},
+        {"U+0800", utf16Path(u"\u0800"), "r\xE0\xA0\x80.wav", u"r\u0800.wav", kUnchanged},
+        {"U+4E2D", utf16Path(u"\u4E2D"), "r\xE4\xB8\xAD.wav", u"r\u4E2D.wav", kUnchanged},
+        {"U+FFFF", utf16Path(u"\xFFFF"), "r\xEF\xBF\xBF.wav", u"r\xFFFF.wav", kUnchanged},
+        {"U+10000", utf16Path(u"\U00010000"), "r\xF0\x90\x80\x80.wav", u"r\U00010000.wav",
+         kUnchanged},
+        {"U+100000", utf16Path(u"\U00100000"), "r\xF4\x80\x80\x80.wav", u"r\U00100000.wav",
+         kUnchanged},
+        {"U+10FFFF", utf16Path(u"\U0010FFFF"), "r\xF4\x8F\xBF\xBF.wav", u"r\U0010FFFF.wav",
+         kUnchanged},
+        // The first unit past the surrogates is a character; the last surrogate is not.
+        {"UTF-16 unit E000", utf16Path(u"\xE000"), "r\xEE\x80\x80.wav", u"r\xE000.wav",
+         kUnchanged},
+        {"UTF-16 lone DFFF", utf16Path(u"\xDFFF"), "r\xEF\xBF\xBD.wav", u"r\uFFFD.wav",
+         kUnchanged},
+        {"UTF-16 odd byte ends the path line", Utf16CommandFile(u"r.wav", false) + "A",
+         "r.wav\xEF\xBF\xBD", u"r.wav\uFFFD", kUnchanged},
     };
     ScratchDir dir;
     for (const Case& c : cases) {
@@ -155,6 +183,49 @@ TEST(RunPaths, CommandFilesInEveryEncodingNameTheirRecording) {
                       static_cast<int>(c.centerFreq));
             std::filesystem::remove(c.selected);
         }
+    }
+}
+
+TEST(RunPaths, Utf8PathsAreUnicodeNamesOnlyWhenWellFormed) {
+    struct Case {
+        const char* bytes;
+        std::u16string decoded;  // empty: not UTF-8, so the ANSI code page decodes it
+    };
+    const Case cases[] = {
+        {"\xE0\xA0\x80", u"\u0800"},
+        {"\xED\x9F\xBF", u"\uD7FF"},
+        {"\xEE\x80\x80", u"\xE000"},
+        {"\xF0\x90\x80\x80", u"\U00010000"},
+        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+        {"\xE0\x9F\xBF", u""},      // overlong
+        {"\xED\xA0\x80", u""},      // a surrogate
+        {"\xF0\x8F\xBF\xBF", u""},  // overlong
+        {"\xF4\x90\x80\x80", u""},  // beyond U+10FFFF
+        {"\xC1\xBF", u""},          // overlong
+        {"\xF5\x80\x80\x80", u""},  // beyond U+10FFFF
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        std::u16string text;
+        EXPECT_EQ(Utf8ToUtf16(c.bytes, text), !c.decoded.empty());
+        if (!c.decoded.empty()) {
+            EXPECT_TRUE(text == c.decoded);
+        }
+        // A console window is given the characters, or the ANSI code page's reading.
+        const std::string path = std::string("r") + c.bytes;
+        WriteFileRaw(path, WellFormedRecording());
+        FakePlatform platform;
+        FakePlatform::console = true;
+        RunWithCommandFile(path + "\n");
+        std::u16string ansi = u"r";
+        for (const char* b = c.bytes; *b != '\0'; ++b) {
+            const auto byte = static_cast<unsigned char>(*b);
+            ansi += byte == 0x80 ? u'\u20AC' : static_cast<char16_t>(byte);
+        }
+        const std::u16string shown = c.decoded.empty() ? ansi : u"r" + c.decoded;
+        EXPECT_TRUE(FakePlatform::consoleText == shown + u'\n');
+        std::filesystem::remove(path);
     }
 }
 
