@@ -2,6 +2,7 @@
 // duration from the file size, block align, sample rate and block mode.
 #include "header/additional_information.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -13,6 +14,12 @@
 namespace kalimber {
 
 std::uint32_t g_WavFileDurationMillisec = 0;
+
+// The duration must come out the same on every CPU, so each of its steps is
+// rounded to double. Intermediates kept in 80-bit x87 registers (evaluation
+// method 2, the default of 32-bit x86 compilers) change its low digits.
+static_assert(FLT_EVAL_METHOD == 0 || FLT_EVAL_METHOD == 1,
+              "double arithmetic must be evaluated in double (32-bit x86: -msse2 -mfpmath=sse)");
 
 int FramesPerBlock(std::uint8_t options1) {
     const int blockMode = (options1 >> 1) & 3;

@@ -67,6 +67,16 @@ TEST(Duration, WorkedExamples) {
         // 2000 blocks * 1000 * 3072 / 1 = 6144000000; its low 32 bits are 1849032704.
         {"low 32 bits kept", 4, 2, 1, 316 + 2000 * 12288,
          "   WavFileDurationMillisec: 1849032704\n"},
+        // Quotients above 2^53 (a negative block count is 2^64 as a double):
+        // only a result rounded to double at every step gives these digits.
+        {"x87 would give 466544157", -1, 9, 2459124425u, 209211,
+         "   WavFileDurationMillisec: 466544160\n"},
+        {"x87 would give 628289002", -4, 64, 1404730501u, 2408763,
+         "   WavFileDurationMillisec: 628288992\n"},
+        {"x87 would give 2480279868", -10, 2, 799451325u, 9473063,
+         "   WavFileDurationMillisec: 2480279872\n"},
+        {"x87 would give 3958194739", -3, 0, 346954763u, 74968224,
+         "   WavFileDurationMillisec: 3958194688\n"},
     };
     ScratchDir dir;
     for (const DurationCase& c : cases) {
