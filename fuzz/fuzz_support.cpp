@@ -84,10 +84,14 @@ void Require(bool ok, const char* what) {
     }
 }
 
+bool HoldsAuxiChunk(const std::vector<std::uint8_t>& file) {
+    return file.size() >= 208 && std::memcmp(file.data() + 36, "auxi", 4) == 0;
+}
+
 void RequireOnlyAuxiChanged(const std::vector<std::uint8_t>& before,
                             const std::vector<std::uint8_t>& after) {
     Require(after.size() == before.size(), "the file kept its size");
-    const bool holdsAuxi = before.size() >= 208 && std::memcmp(before.data() + 36, "auxi", 4) == 0;
+    const bool holdsAuxi = HoldsAuxiChunk(before);
     for (std::size_t i = 0; i < after.size(); ++i) {
         if (holdsAuxi && i >= 36 && i < 208) {
             continue;

@@ -38,6 +38,10 @@ bool EndsWithReportEnd(const std::string& text);
 // Aborts (a finding for the fuzzer) with a message when ok is false.
 void Require(bool ok, const char* what);
 
+// True when the file's bytes hold "auxi" at byte 36 and reach byte 207: the
+// only files a command may write into.
+bool HoldsAuxiChunk(const std::vector<std::uint8_t>& file);
+
 // Every file keeps its size. One of at least 208 bytes with "auxi" at byte 36
 // may change only in bytes 36 to 207; any other file may not change at all.
 void RequireOnlyAuxiChanged(const std::vector<std::uint8_t>& before,

@@ -79,8 +79,6 @@ struct CommandCase {
     std::optional<Bytes> recording = std::nullopt;  // a well-formed one if not given
 };
 
-const std::string kNotWritten = "Cmd Not Written: no AUXI chunk in this file\n";
-
 // A well-formed recording changed by edit.
 template <typename Edit>
 Bytes RecordingEditedBy(Edit edit) {

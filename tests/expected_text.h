@@ -13,6 +13,8 @@ inline const std::string kCmdListBanner =
 inline const std::string kNewHeaderBanner =
     "\n" + kRule + "*-*-*-*-*-*-*-*-*  NEW  HEADER  *-*-*-*-*-*-*-*-*\n" + kRule + "\n";
 
+inline const std::string kNotWritten = "Cmd Not Written: no AUXI chunk in this file\n";
+
 inline bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;

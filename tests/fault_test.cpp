@@ -35,7 +35,6 @@ TEST(Faults, RecordingsCutAtChunkBordersRunWithCommands) {
         {316, "   WavFileDurationMillisec: 0\n"},
         {317, "   WavFileDurationMillisec: 0\n"},
     };
-    const std::string notWritten = "Cmd Not Written: no AUXI chunk in this file\n";
     ScratchDir dir;
     const Bytes full = WellFormedRecording(1);
     for (const Case& c : cases) {
@@ -45,7 +44,7 @@ TEST(Faults, RecordingsCutAtChunkBordersRunWithCommands) {
         const Bytes after = written ? Patched(before, 100, 200) : before;
         const std::string messages =
             written ? "Cmd Write CenterFreq: 100[Hz]\nCmd Write BandWidth: 200[Hz]\n"
-                    : notWritten + notWritten;
+                    : kNotWritten + kNotWritten;
         const std::string expected = ExpectedRunOutput("r.wav", before, messages, after);
         WriteFileRaw("r.wav", before);
         const std::string output = RunWithCommandFile("r.wav\nWCF 100\nWBW 200\n");

@@ -398,7 +398,6 @@ std::string ZeroHeaderReport() {
 
 TEST(Process, NothingIsWrittenIntoAFileThatIsNoRecording) {
     const bool windows = EndsWith(kExe, ".exe");
-    const std::string notWritten = "Cmd Not Written: no AUXI chunk in this file\n";
     // What a run prints up to its command list, for a file that reads as zeros.
     auto zeroHeaderRun = [](const std::string& path) {
         return kBanner + "Selected file: \n" + path + "\n\n" + kRule + "\n" + ZeroHeaderReport() +
@@ -414,12 +413,12 @@ TEST(Process, NothingIsWrittenIntoAFileThatIsNoRecording) {
     };
     const Case cases[] = {
         {"plain WAV", Kind::PlainWav, "plain.wav", "WCF 7074000\nWBW 3000\n",
-         notWritten + notWritten},
+         kNotWritten + kNotWritten},
         // Reads as zeros and refuses every write.
-        {"/dev/full", Kind::Device, "/dev/full", "WCF 5\nWBW 6\n", notWritten + notWritten},
+        {"/dev/full", Kind::Device, "/dev/full", "WCF 5\nWBW 6\n", kNotWritten + kNotWritten},
         // Cannot be positioned: nothing is read from it, so the run never blocks.
         {"FIFO, no command", Kind::Fifo, "fifo.wav", "", ""},
-        {"FIFO, WCF 5", Kind::Fifo, "fifo.wav", "WCF 5\n", notWritten},
+        {"FIFO, WCF 5", Kind::Fifo, "fifo.wav", "WCF 5\n", kNotWritten},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
