@@ -159,6 +159,11 @@ TEST(Duration, ArithmeticAtTheEdgesOfItsRanges) {
     EXPECT_EQ(blocks, 0);
     ASSERT_TRUE(CountWholeBlocks(std::numeric_limits<std::int64_t>::max(), -32768, 12288, blocks));
     EXPECT_EQ(blocks, -22906492245LL);  // (2^63 - 1) / -402653184, toward zero
+    // INT64_MIN / -1 is the one quotient past the range: it keeps the dividend.
+    ASSERT_TRUE(CountWholeBlocks(std::numeric_limits<std::int64_t>::min(), -1, 1, blocks));
+    EXPECT_EQ(blocks, std::numeric_limits<std::int64_t>::min());
+    ASSERT_TRUE(CountWholeBlocks(std::numeric_limits<std::int64_t>::min(), 4, 3072, blocks));
+    EXPECT_EQ(blocks, -750599937895082LL);
     EXPECT_EQ(DurationMillisec(-1, 3072, 192000), kInvalid);
     EXPECT_EQ(DurationMillisec(5, 3072, 0), kInvalid);
     EXPECT_EQ(DurationMillisec(0, 3072, 0), kInvalid);

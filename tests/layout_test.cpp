@@ -100,11 +100,12 @@ TEST(Layout, StoreWritesBytes36To207Only) {
     }
 }
 
-TEST(Layout, StoreReportsAFailedWriteOrSeek) {
+TEST(Layout, StoreAndSyncReportAFailedWriteSeekOrSync) {
     ScratchDir dir;
     ResetProcessState();
     // /dev/full refuses the write; a FIFO cannot be positioned, so nothing
     // at all may reach it (its reading end would find the 172 bytes).
+    // Neither can be synced, though nothing waits in the stream's buffer.
     ASSERT_EQ(mkfifo("fifo", 0600), 0);
     const int reader = open("fifo", O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
@@ -114,6 +115,7 @@ TEST(Layout, StoreReportsAFailedWriteOrSeek) {
         ASSERT_NE(file, nullptr);
         std::setvbuf(file, nullptr, _IONBF, 0);
         EXPECT_FALSE(StoreAuxiChunk(file));
+        EXPECT_FALSE(SystemCalls().SyncFile(file));
         std::fclose(file);
     }
     char byte = 0;

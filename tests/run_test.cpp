@@ -42,7 +42,14 @@ TEST(RunPaths, OpenFailuresPrintOneMessage) {
         {"empty command file", CommandFile::Text, "", kBanner + "fopen ERROR\n"},
         {"empty first line", CommandFile::Text, "\nWCF 5\n", kBanner + "fopen ERROR\n"},
         {"empty first CR LF line", CommandFile::Text, "\r\nWCF 5\n", kBanner + "fopen ERROR\n"},
+        // An empty UTF-16 file: the mark is no name.
+        {"UTF-16 LE mark only", CommandFile::Text, "\xFF\xFE", kBanner + "fopen ERROR\n"},
+        {"UTF-16 BE mark only", CommandFile::Text, "\xFE\xFF", kBanner + "fopen ERROR\n"},
     };
+    // Decoys: the names a wrong reading of those lines would open.
+    for (const char* decoy : {"\n", "\xFF\xFE", "\xFE\xFF"}) {
+        WriteFileRaw(decoy, WellFormedRecording());
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove("ToDoWave.txt");
@@ -53,8 +60,15 @@ TEST(RunPaths, OpenFailuresPrintOneMessage) {
         }
         ResetProcessState();
         CapturedOutput capture;
+        const int lowestFreeBefore = dup(0);
+        close(lowestFreeBefore);
         kalimber::Run();
         EXPECT_EQ(capture.Take(), c.expected);
+        if (c.expected == kBanner + "Can't open ToDoWave.txt\n") {
+            const int lowestFreeAfter = dup(0);
+            close(lowestFreeAfter);
+            EXPECT_EQ(lowestFreeAfter, lowestFreeBefore) << "a descriptor was left open";
+        }
     }
     if (!runsAsRoot) {
         EXPECT_EQ(RunWithCommandFile("readonly.wav\n"), kBanner + "fopen ERROR\n");
@@ -203,6 +217,12 @@ TEST(RunPaths, Utf8PathsAreUnicodeNamesOnlyWhenWellFormed) {
         {"\xF4\x90\x80\x80", u""},  // beyond U+10FFFF
         {"\xC1\xBF", u""},          // overlong
         {"\xF5\x80\x80\x80", u""},  // beyond U+10FFFF
+        {"\xF1\x80\x80\x80", u"\U00040000"},
+        {"\xF1\x7F\x80\x80", u""},  // a second byte below the range
+        {"\xF2\x10\x80\x80", u""},  // far below it
+        {"\xC3\xC0", u""},          // above it
+        {"\xF1\x80\x7F\x80", u""},  // a later byte below the range
+        {"\xE1\x80\xC0", u""},      // a later byte above it
     };
     ScratchDir dir;
     for (const Case& c : cases) {
