@@ -9,9 +9,9 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/unicode.h"
 #include "run/command_list.h"
 #include "run/run.h"
-#include "run/unicode.h"
 #include "tests/expected_text.h"
 
 using namespace kalimber;

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <limits>
 
-#include "header/platform.h"
 #include "header/print.h"
 #include "header/recording_header.h"
+#include "platform/platform.h"
 
 namespace kalimber {
 
@@ -73,19 +73,21 @@ std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint
     return static_cast<std::int64_t>(quotient);  // truncates toward zero
 }
 
-void PrintAdditionalInformation(std::FILE* recording) {
-    Print("---Additional Information---\n");
+RecordingCheck CheckVendorChunk() {
     const OrvaChunk& orva = g_RecordingHeader.Orva;
     if (std::memcmp(orva.Id.data(), "orva", 4) != 0) {
-        Print("This is not an ORVA .wav file!!!\n");
-        return;
+        return RecordingCheck::NotOrva;
     }
-    if (orva.Version != 1) {
-        Print("This is not a supported ORVA .wav file!!!\n");
-        return;
+    return orva.Version == 1 ? RecordingCheck::Ok : RecordingCheck::UnsupportedVersion;
+}
+
+RecordingCheck CheckRecording(std::FILE* recording) {
+    const RecordingCheck check = CheckVendorChunk();
+    if (check != RecordingCheck::Ok) {
+        return check;
     }
-    SeekFile(recording, 0, SEEK_END);  // the file is left at its end
-    const std::int64_t fileSize = TellFile(recording);
+    const OrvaChunk& orva = g_RecordingHeader.Orva;
+    const std::int64_t fileSize = FileSize(recording);
     const int framesPerBlock = FramesPerBlock(orva.Options1);
     if (framesPerBlock != 0) {
         std::int64_t blocks = 0;
@@ -98,7 +100,27 @@ void PrintAdditionalInformation(std::FILE* recording) {
             g_WavFileDurationMillisec = 0;  // block align 0: nothing to divide by
         }
     }
+    return RecordingCheck::Ok;
+}
+
+void PrintAdditionalInformation(std::FILE* recording) {
+    Print("---Additional Information---\n");
+    switch (CheckRecording(recording)) {
+        case RecordingCheck::NotOrva:
+            Print("This is not an ORVA .wav file!!!\n");
+            return;
+        case RecordingCheck::UnsupportedVersion:
+            Print("This is not a supported ORVA .wav file!!!\n");
+            return;
+        case RecordingCheck::Ok:
+            break;
+    }
     Print("   WavFileDurationMillisec: %u\n", g_WavFileDurationMillisec);
+}
+
+void ResetRecordingState() {
+    g_RecordingHeader = RecordingHeader{};
+    g_WavFileDurationMillisec = 0;
 }
 
 }  // namespace kalimber

@@ -24,7 +24,21 @@ bool CountWholeBlocks(std::int64_t fileSize, std::int16_t blockAlign, int frames
 // bits; a quotient that is not finite or out of that range gives INT64_MIN.
 std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint32_t sampleRate);
 
+// What the vendor chunk of the image says of the file.
+enum class RecordingCheck { Ok, NotOrva, UnsupportedVersion };
+
+// What the image's vendor chunk says: its identifier and version.
+RecordingCheck CheckVendorChunk();
+
+// Checks the image's vendor chunk; for a supported recording, also takes the
+// file's size and works out g_WavFileDurationMillisec, which block modes 2
+// and 3 leave as it was. Leaves the file at its end.
+RecordingCheck CheckRecording(std::FILE* recording);
+
 // The last section of every header report.
 void PrintAdditionalInformation(std::FILE* recording);
+
+// The header image zero and no duration worked out, as in a fresh process.
+void ResetRecordingState();
 
 }  // namespace kalimber

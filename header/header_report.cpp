@@ -3,10 +3,13 @@
 #include "header/header_report.h"
 
 #include <cstring>
+#include <string>
 
 #include "header/additional_information.h"
 #include "header/print.h"
 #include "header/recording_header.h"
+#include "platform/platform.h"
+#include "platform/unicode.h"
 
 namespace kalimber {
 namespace {
@@ -115,7 +118,26 @@ void PrintData(const DataChunkHeader& c) {
     Print("   CnkSize: %u\n", c.Size.Get());
 }
 
+void PrintPath(const char* path) {
+    std::FILE* out = OutputStream();
+    if (!g_Platform.IsConsole(out)) {
+        Print("%s\n", path);
+        return;
+    }
+    std::u16string characters;
+    if (!Utf8ToUtf16(path, characters)) {
+        characters = g_Platform.DecodeAnsi(path);
+    }
+    g_Platform.WriteConsoleLine(out, characters);
+}
+
 }  // namespace
+
+void PrintSelectedFile(const char* path) {
+    Print("Selected file: \n");
+    PrintPath(path);
+    Print("\n%s\n", RuleLine);
+}
 
 void PrintHeaderReport(std::FILE* recording) {
     LoadHeader(recording);

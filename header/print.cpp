@@ -12,13 +12,33 @@ std::FILE* OutputStream() {
     return g_Output != nullptr ? g_Output : stdout;
 }
 
+namespace {
+
+void PrintTo(std::FILE* sink, const char* format, va_list args) {
+    std::vfprintf(sink, format, args);
+    std::fflush(sink);
+}
+
+}  // namespace
+
 void Print(const char* format, ...) {
-    std::FILE* sink = OutputStream();
     va_list args;
     va_start(args, format);
-    std::vfprintf(sink, format, args);
+    PrintTo(OutputStream(), format, args);
     va_end(args);
-    std::fflush(sink);
+}
+
+std::FILE* g_ErrorOutput = nullptr;
+
+std::FILE* ErrorStream() {
+    return g_ErrorOutput != nullptr ? g_ErrorOutput : stderr;
+}
+
+void PrintError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    PrintTo(ErrorStream(), format, args);
+    va_end(args);
 }
 
 }  // namespace kalimber

@@ -1,5 +1,5 @@
-// The tool's one way to print: a formatted print that reaches its sink at once.
-// The sink is standard output; tests point it at a file to read the output back.
+// The tool's ways to print: a formatted print that reaches its sink at once,
+// standard output or (for the command line's errors) standard error.
 #pragma once
 
 #include <cstdio>
@@ -16,6 +16,16 @@ std::FILE* OutputStream();
 __attribute__((format(printf, 1, 2)))
 #endif
 void Print(const char* format, ...);
+
+// Where the command line's error messages go; nullptr means standard error.
+extern std::FILE* g_ErrorOutput;
+
+std::FILE* ErrorStream();
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+void PrintError(const char* format, ...);
 
 // The frame of the banner and of the section banners.
 inline constexpr const char* RuleLine = "*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*-*\n";

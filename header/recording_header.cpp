@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "header/platform.h"
+#include "platform/platform.h"
 
 namespace kalimber {
 
@@ -48,7 +48,7 @@ bool HoldsAuxiChunk(std::FILE* recording) {
     }
     // A size that cannot be taken (a pipe, a device) is no recording's size.
     constexpr auto kAuxiEnd = static_cast<std::int64_t>(AuxiSpan.Offset + AuxiSpan.Length);
-    return SeekFile(recording, 0, SEEK_END) && TellFile(recording) >= kAuxiEnd;
+    return FileSize(recording) >= kAuxiEnd;
 }
 
 bool StoreAuxiChunk(std::FILE* recording) {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "header/header_report.h"
-#include "header/platform.h"
 #include "header/print.h"
 #include "header/recording_header.h"
+#include "platform/platform.h"
 #include "run/line_reader.h"
 
 namespace kalimber {

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "header/platform.h"
-#include "run/unicode.h"
+#include "platform/platform.h"
+#include "platform/unicode.h"
 
 namespace kalimber {
 

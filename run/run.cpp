@@ -8,12 +8,12 @@
 
 #include "header/additional_information.h"
 #include "header/header_report.h"
-#include "header/platform.h"
 #include "header/print.h"
 #include "header/recording_header.h"
+#include "platform/platform.h"
+#include "platform/unicode.h"
 #include "run/command_list.h"
 #include "run/line_reader.h"
-#include "run/unicode.h"
 #include "run/version.h"
 
 namespace kalimber {
@@ -63,28 +63,17 @@ std::FILE* OpenRecording(const char* path) {
     return std::fopen(path, "rb+");
 }
 
-// The selected-file line. A pipe or a file gets the path's bytes; a console
-// window gets the path's characters, so it shows them whatever its code page.
-void PrintSelectedPath(const char* path) {
-    std::FILE* out = OutputStream();
-    if (!g_Platform.IsConsole(out)) {
-        Print("%s\n", path);
-        return;
-    }
-    std::u16string characters;
-    if (!Utf8ToUtf16(path, characters)) {
-        characters = g_Platform.DecodeAnsi(path);
-    }
-    g_Platform.WriteConsoleLine(out, characters);
-}
-
 }  // namespace
 
-void Run() {
-    IgnoreBrokenPipe();
+void PrintBanner() {
     Print("%s", RuleLine);
     Print("ORVA Kalimber Ver: %d.%d", VersionMajor, VersionMinor);
     Print("\n%s\n", RuleLine);
+}
+
+void Run() {
+    IgnoreBrokenPipe();
+    PrintBanner();
 
     // Binary: the line reader works out the text itself (see ReadLine).
     g_CommandFile = std::fopen(CommandFileName, "rb");
@@ -112,9 +101,7 @@ void Run() {
     // leaves nothing behind in a buffer to be retried by a later seek or close.
     std::setvbuf(g_RecordingFile, nullptr, _IONBF, 0);
 
-    Print("Selected file: \n");
-    PrintSelectedPath(g_LineBuffer);
-    Print("\n%s\n", RuleLine);
+    PrintSelectedFile(g_LineBuffer);
 
     PrintHeaderReport(g_RecordingFile);
     RunCommandList(g_CommandFile, g_RecordingFile);
@@ -139,10 +126,9 @@ void ResetProcessState() {
         std::fclose(g_CommandFile);
         g_CommandFile = nullptr;
     }
-    g_RecordingHeader = RecordingHeader{};
+    ResetRecordingState();
     std::memset(g_LineBuffer, 0, sizeof g_LineBuffer);
     ResetLineReader();
-    g_WavFileDurationMillisec = 0;
     g_HeaderModified = false;
 }
 

@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
+#include "platform/unicode.h"
 #include "run/run.h"
-#include "run/unicode.h"
 #include "tests/expected_text.h"
 #include "tests/test_support.h"
 #include "tools/sample_recording.h"

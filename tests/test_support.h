@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "header/platform.h"
 #include "header/recording_header.h"
+#include "platform/platform.h"
 
 namespace kalimber::test {
 

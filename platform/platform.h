@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalimber {
 
@@ -15,6 +17,30 @@ bool SeekFile(std::FILE* file, std::int64_t offset, int origin);
 
 // The stream's position as a signed 64-bit byte count, -1 on failure.
 std::int64_t TellFile(std::FILE* file);
+
+// The file's size in bytes from a seek to its end and a tell, -1 where it
+// cannot be positioned (a pipe, some devices). Leaves the file at its end.
+std::int64_t FileSize(std::FILE* file);
+
+// The command line's arguments after the program's name: on Windows read
+// as UTF-16 from the system and given as UTF-8, elsewhere the bytes as passed.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Names as the command line and the output carry them (UTF-8 on Windows,
+// the bytes as they are elsewhere) and as the system's paths.
+std::filesystem::path PathFromText(const std::string& text);
+std::string PathText(const std::filesystem::path& path);
+
+// Opens a file by its path with a stdio mode such as "rb".
+std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
+
+// Windows' cmd.exe passes * and ? on as they are; a POSIX shell has
+// already expanded them when the tool starts.
+#if defined(_WIN32)
+inline constexpr bool ShellExpandsWildcards = false;
+#else
+inline constexpr bool ShellExpandsWildcards = true;
+#endif
 
 // A Ctrl-Z byte ends a text file on Windows, as the C runtime's text mode
 // reads it there; elsewhere it is a byte like any other.
@@ -47,6 +73,12 @@ struct PlatformCalls {
     void (*WriteConsoleLine)(std::FILE* stream, const std::u16string& characters);
     // The characters that bytes stand for in the ANSI code page.
     std::u16string (*DecodeAnsi)(std::string_view bytes);
+    // True when this process is the only one on its console window, as when
+    // Explorer started it (never on POSIX systems).
+    bool (*OwnsConsoleAlone)();
+    // Says "Press Enter to close this window." on the console itself (never
+    // into a redirected output) and waits for Enter.
+    void (*WaitForEnter)();
 };
 
 // The calls of the system the tool runs on.

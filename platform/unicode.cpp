@@ -1,6 +1,6 @@
 // UTF-8 encoding and strict decoding, by the table of well-formed byte
 // sequences: each lead byte allows a narrower range for its second byte.
-#include "run/unicode.h"
+#include "platform/unicode.h"
 
 namespace kalimber {
 

@@ -1,0 +1,123 @@
+// Dispatches the command-line mode: options, the walk over the paths, and a
+// writer or the patch for each file in turn; library exceptions end here.
+#include "cli/command_line.h"
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+
+#include "cli/options.h"
+#include "cli/patch.h"
+#include "cli/path_walk.h"
+#include "cli/writers.h"
+#include "header/additional_information.h"
+#include "header/print.h"
+#include "header/recording_header.h"
+#include "platform/platform.h"
+#include "run/run.h"
+
+namespace kalimber {
+namespace {
+
+void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options) {
+    if (options.Quiet) {
+        return;
+    }
+    switch (options.Format) {
+        case OutputFormat::Text:
+            PrintError("kalimber: %s: %s\n", found.Text.c_str(), found.Error.c_str());
+            break;
+        case OutputFormat::Json:
+            WriteJsonError(found.Text, found.Error);
+            break;
+        case OutputFormat::Csv:
+            WriteCsvError(found.Text, found.Error);
+            break;
+    }
+}
+
+// Reports one file; false when it cannot be opened or is no supported
+// recording. first: no text report has been written yet.
+bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& first) {
+    ResetRecordingState();
+    std::FILE* recording = nullptr;
+    if (found.Error.empty()) {
+        errno = 0;
+        recording = OpenPath(found.Path, "rb");
+        if (recording == nullptr) {
+            found.Error = std::strerror(errno != 0 ? errno : ENOENT);
+        }
+    }
+    if (recording == nullptr) {
+        ReportUnreadable(found, options);
+        return false;
+    }
+    if (options.Quiet) {
+        LoadHeader(recording);
+    } else if (options.Format == OutputFormat::Text) {
+        WriteTextReport(found.Text, recording, first);
+        first = false;
+    } else {
+        LoadHeader(recording);
+        const RecordingCheck check = CheckRecording(recording);
+        const std::int64_t size = FileSize(recording);
+        if (options.Format == OutputFormat::Json) {
+            WriteJsonRecord(found.Text, size, check);
+        } else {
+            WriteCsvRecord(found.Text, size, check);
+        }
+    }
+    std::fclose(recording);
+    return CheckVendorChunk() == RecordingCheck::Ok;
+}
+
+int Report(const CommandLineOptions& options) {
+    if (!options.Quiet && options.Format == OutputFormat::Text) {
+        PrintBanner();
+    } else if (!options.Quiet && options.Format == OutputFormat::Csv) {
+        WriteCsvHeader();
+    }
+    bool allGood = true;
+    bool first = true;
+    WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+        allGood = ReportRecording(found, options, first) && allGood;
+    });
+    return allGood ? ExitOk : ExitFailed;
+}
+
+int Patch(const CommandLineOptions& options) {
+    PatchTally tally;
+    WalkPaths(options.Paths, options.Recursive,
+              [&](const FoundPath& found) { PatchRecording(found, options, tally); });
+    PrintPatchSummary(tally, options.DryRun);
+    return tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
+}
+
+int Dispatch(const std::vector<std::string>& arguments) {
+    CommandLineOptions options;
+    const int status = ParseCommandLine(arguments, options);
+    if (status >= 0) {
+        return status;
+    }
+    const bool patch = options.CenterFreq.has_value() || options.Bandwidth.has_value();
+    return patch ? Patch(options) : Report(options);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments) {
+    IgnoreBrokenPipe();
+    int status = ExitFailed;
+    try {
+        status = Dispatch(arguments);
+    } catch (const std::exception& error) {
+        PrintError("kalimber: %s\n", error.what());
+    }
+    std::fflush(OutputStream());
+    if (g_Platform.OwnsConsoleAlone()) {
+        g_Platform.WaitForEnter();  // started from Explorer: keep the window readable
+    }
+    return status;
+}
+
+}  // namespace kalimber

@@ -1,0 +1,70 @@
+// One CSV row per recording, RFC 4180 quoting, text as well-formed UTF-8;
+// where the JSON form has null, the field is empty.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/writers.h"
+#include "header/recording_header.h"
+
+namespace kalimber {
+namespace {
+
+// A field in quotes, its quotes doubled, where it holds a comma, a quote or a line end.
+std::string Quoted(const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        return field;
+    }
+    std::string quoted = "\"";
+    for (const char c : field) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+void WriteRow(const std::vector<std::string>& fields) {
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        row += (i == 0 ? "" : ",") + Quoted(fields[i]);
+    }
+    WriteOutput(row + "\n");
+}
+
+// YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
+std::string Time(const TimeStamp& t) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned{t.Year.Get()},
+                  unsigned{t.Month.Get()}, unsigned{t.Day.Get()}, unsigned{t.Hour.Get()},
+                  unsigned{t.Minute.Get()}, unsigned{t.Second.Get()}, unsigned{t.Millisecond.Get()});
+    return text;
+}
+
+}  // namespace
+
+void WriteCsvHeader() {
+    WriteRow({"path", "size", "Check", "WavFileDurationMillisec", "StartTime", "StopTime", "CenterFreq",
+              "Bandwidth", "CnkSampleRate", "CnkNumChan", "CnkBitPerSample", "CnkAudioFormat", "SN",
+              "NextFileName", "error"});
+}
+
+void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check) {
+    const RecordingHeader& h = g_RecordingHeader;
+    const bool ok = check == RecordingCheck::Ok;
+    WriteRow({WellFormedUtf8(path), std::to_string(size), CheckName(check),
+              ok ? std::to_string(g_WavFileDurationMillisec) : "", Time(h.Auxi.StartTime),
+              Time(h.Auxi.StopTime), std::to_string(h.Auxi.CenterFreq.Get()),
+              std::to_string(h.Auxi.Bandwidth.Get()), std::to_string(h.Fmt.SampleRate.Get()),
+              std::to_string(h.Fmt.NumChannels.Get()), std::to_string(h.Fmt.BitPerSample.Get()),
+              std::to_string(h.Fmt.AudioFormat.Get()),
+              WellFormedUtf8(FieldText(h.Orva.SN, sizeof h.Orva.SN)),
+              WellFormedUtf8(FieldText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName)), ""});
+}
+
+void WriteCsvError(const std::string& path, const std::string& reason) {
+    std::vector<std::string> fields(15);
+    fields.front() = WellFormedUtf8(path);
+    fields.back() = WellFormedUtf8(reason);
+    WriteRow(fields);
+}
+
+}  // namespace kalimber

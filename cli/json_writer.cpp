@@ -1,0 +1,130 @@
+// One JSON object per recording, keyed by the text report's labels and
+// grouped by its sections; written with nlohmann-json, bad UTF-8 as U+FFFD.
+#include <nlohmann/json.hpp>
+
+#include "cli/writers.h"
+#include "header/recording_header.h"
+
+namespace kalimber {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string Dump(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string Id(const ChunkId& id) {
+    return std::string(reinterpret_cast<const char*>(id.data()), id.size());
+}
+
+Json Time(const TimeStamp& t) {
+    return Json{{"Year", t.Year.Get()},       {"Month", t.Month.Get()},   {"DayOfWeek", t.DayOfWeek.Get()},
+                {"Day", t.Day.Get()},         {"Hour", t.Hour.Get()},     {"Minute", t.Minute.Get()},
+                {"Second", t.Second.Get()}, {"Millisecond", t.Millisecond.Get()}};
+}
+
+Json Riff(const RiffChunk& c) {
+    return Json{{"CnkId", Id(c.Id)}, {"CnkSize", c.Size.Get()}, {"CnkFormat", Id(c.Format)}};
+}
+
+Json Fmt(const FmtChunk& c) {
+    return Json{{"CnkId", Id(c.Id)},
+                {"CnkSize", c.Size.Get()},
+                {"CnkAudioFormat", c.AudioFormat.Get()},
+                {"CnkNumChan", c.NumChannels.Get()},
+                {"CnkSampleRate", c.SampleRate.Get()},
+                {"CnkByteRate", c.ByteRate.Get()},
+                {"CnkBlockAlign", c.BlockAlign.Get()},
+                {"CnkBitPerSample", c.BitPerSample.Get()}};
+}
+
+Json Auxi(const AuxiChunk& c) {
+    return Json{{"CnkId", Id(c.Id)},
+                {"CnkSize", c.Size.Get()},
+                {"StartTime", Time(c.StartTime)},
+                {"StopTime", Time(c.StopTime)},
+                {"CenterFreq", c.CenterFreq.Get()},
+                {"ADFrequency", c.ADFrequency.Get()},
+                {"IFFrequency", c.IFFrequency.Get()},
+                {"Bandwidth", c.Bandwidth.Get()},
+                {"IQOffset", c.IQOffset.Get()},
+                {"DBOffset", c.DBOffset.Get()},
+                {"MaxVal", c.MaxVal.Get()},
+                {"Unused4", c.Unused4.Get()},
+                {"Unused5", c.Unused5.Get()},
+                {"NextFileName", FieldText(c.NextFileName, sizeof c.NextFileName)}};
+}
+
+Json Orva(const OrvaChunk& c) {
+    Json orva{{"CnkId", Id(c.Id)},
+              {"CnkSize", c.Size.Get()},
+              {"LocalToUTC", c.LocalToUTC.Get()},
+              {"LastDemodFreq", c.LastDemodFreq.Get()},
+              {"LastDemodBw", c.LastDemodBw.Get()},
+              {"LastDemodMode", c.LastDemodMode.Get()},
+              {"Filter", c.Filter},
+              {"Attenuator", c.Attenuator},
+              {"VID", c.VID.Get()},
+              {"PID", c.PID.Get()},
+              {"SN", FieldText(c.SN, sizeof c.SN)},
+              {"RxMode", c.RxMode},
+              {"Options1", c.Options1},
+              {"Options2", c.Options2},
+              {"Version", c.Version}};
+    const LeU32* unused[] = {&c.Unused1, &c.Unused2, &c.Unused3, &c.Unused4, &c.Unused5,
+                             &c.Unused6, &c.Unused7, &c.Unused8, &c.Unused9};
+    for (std::size_t i = 0; i < std::size(unused); ++i) {
+        orva["Unused" + std::to_string(i + 1)] = unused[i]->Get();
+    }
+    return orva;
+}
+
+}  // namespace
+
+void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check) {
+    const RecordingHeader& h = g_RecordingHeader;
+    const bool ok = check == RecordingCheck::Ok;
+    const Json record{{"path", path},
+                      {"size", size},
+                      {"RIFF", Riff(h.Riff)},
+                      {"FMT", Fmt(h.Fmt)},
+                      {"AUXI", Auxi(h.Auxi)},
+                      {"ORVA", Orva(h.Orva)},
+                      {"DATA", Json{{"CnkId", Id(h.Data.Id)}, {"CnkSize", h.Data.Size.Get()}}},
+                      {"Check", CheckName(check)},
+                      {"BlockMode", ok ? Json((h.Orva.Options1 >> 1) & 3) : Json()},
+                      {"WavFileDurationMillisec", ok ? Json(g_WavFileDurationMillisec) : Json()}};
+    WriteOutput(Dump(record) + "\n");
+}
+
+void WriteJsonError(const std::string& path, const std::string& reason) {
+    WriteOutput(Dump(Json{{"path", path}, {"error", reason}}) + "\n");
+}
+
+std::string WellFormedUtf8(std::string_view bytes) {
+    // The JSON writer's own replacement, so both forms agree byte for byte.
+    return Json::parse(Dump(Json(std::string(bytes)))).get<std::string>();
+}
+
+const char* CheckName(RecordingCheck check) {
+    switch (check) {
+        case RecordingCheck::Ok:
+            return "ok";
+        case RecordingCheck::NotOrva:
+            return "not-orva";
+        case RecordingCheck::UnsupportedVersion:
+            break;
+    }
+    return "unsupported-version";
+}
+
+std::string FieldText(const std::uint8_t* field, std::size_t width) {
+    std::size_t length = 0;
+    while (length < width && field[length] != 0) {
+        ++length;
+    }
+    return std::string(reinterpret_cast<const char*>(field), length);
+}
+
+}  // namespace kalimber

@@ -1,0 +1,41 @@
+// The command line's options: report or patch, in which form, over which paths.
+// A usage error is found here, before any file is opened.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalimber {
+
+inline constexpr int ExitOk = 0;      // every path opened, every file a recording (or patched)
+inline constexpr int ExitFailed = 1;  // a path could not be opened, or a file failed
+inline constexpr int ExitUsage = 2;   // the command line itself is wrong
+
+enum class OutputFormat { Text, Json, Csv };
+
+struct CommandLineOptions {
+    OutputFormat Format = OutputFormat::Text;
+    bool Recursive = false;
+    bool Quiet = false;
+    // Either one set: the patch mode.
+    std::optional<std::uint32_t> CenterFreq;
+    std::optional<std::uint32_t> Bandwidth;
+    bool DryRun = false;
+    std::vector<std::string> Paths;
+};
+
+// Reads the arguments (the program's name not among them) into options.
+// Returns -1 when the tool goes on with them; otherwise the exit status:
+// 0 after --help or --version, printed on standard output, and 2 after a
+// usage error, told in one line and a usage hint on standard error.
+int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options);
+
+// A frequency as the patch mode takes it: decimal hertz with an optional
+// suffix k, M or G (7050000, 7050k, 7.05M), coming to a whole number of hertz
+// from 0 to 4294967295. Anything else gives false.
+bool ParseHertz(std::string_view text, std::uint32_t& hertz);
+
+}  // namespace kalimber

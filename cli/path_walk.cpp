@@ -1,0 +1,147 @@
+// Lists folders with std::filesystem, never following a link into a folder,
+// and hands each file on before the next folder is read.
+#include "cli/path_walk.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "platform/platform.h"
+
+namespace kalimber {
+namespace {
+
+namespace fs = std::filesystem;
+
+char Folded(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool HasWavExtension(std::string_view name) {
+    constexpr std::string_view kWav = ".wav";
+    if (name.size() < kWav.size()) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - kWav.size());
+    return std::equal(tail.begin(), tail.end(), kWav.begin(),
+                      [](char a, char b) { return Folded(a) == b; });
+}
+
+// The length of the UTF-8 character that starts at name[i].
+std::size_t CharacterLength(std::string_view name, std::size_t i) {
+    std::size_t length = 1;
+    while (i + length < name.size() && (static_cast<unsigned char>(name[i + length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
+void WalkFolder(const fs::path& folder, bool recursive,
+                const std::function<void(const FoundPath&)>& visit) {
+    struct Entry {
+        std::string Name;
+        fs::path Path;
+        bool Folder;
+    };
+    std::vector<Entry> entries;
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        const bool file = it->is_regular_file(typeError);
+        const bool subfolder = recursive && !it->is_symlink(typeError) && it->is_directory(typeError);
+        std::string name = PathText(it->path().filename());
+        if ((file && HasWavExtension(name)) || subfolder) {
+            entries.push_back({std::move(name), it->path(), subfolder});
+        }
+    }
+    if (error) {
+        visit({folder, PathText(folder), error.message()});
+        return;
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.Name < b.Name; });
+    for (const Entry& entry : entries) {
+        if (entry.Folder) {
+            WalkFolder(entry.Path, recursive, visit);
+        } else {
+            visit({entry.Path, PathText(entry.Path), ""});
+        }
+    }
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starAt = std::string_view::npos;  // the last * and where its run ends in name
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starAt = p++;
+            starName = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharacterLength(name, n);
+        } else if (p < pattern.size() && Folded(pattern[p]) == Folded(name[n])) {
+            ++p;
+            ++n;
+        } else if (starAt != std::string_view::npos) {
+            p = starAt + 1;
+            starName += CharacterLength(name, starName);
+            n = starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+std::vector<std::string> ExpandWildcards(const std::string& argument) {
+    const std::size_t cut = argument.find_last_of("/\\");
+    const std::string folder = cut == std::string::npos ? "" : argument.substr(0, cut + 1);
+    const std::string pattern = argument.substr(folder.size());
+    if (pattern.find_first_of("*?") == std::string::npos) {
+        return {argument};
+    }
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator it(PathFromText(folder.empty() ? "." : folder), error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        const std::string name = PathText(it->path().filename());
+        if (MatchesWildcard(name, pattern)) {
+            names.push_back(folder + name);
+        }
+    }
+    if (names.empty()) {
+        return {argument};
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
+               const std::function<void(const FoundPath&)>& visit) {
+    for (const std::string& argument : arguments) {
+        const std::vector<std::string> expanded =
+            ShellExpandsWildcards ? std::vector<std::string>{argument} : ExpandWildcards(argument);
+        for (const std::string& text : expanded) {
+            const fs::path path = PathFromText(text);
+            std::error_code error;
+            const fs::file_status status = fs::status(path, error);
+            if (!error && fs::is_directory(status)) {
+                WalkFolder(path, recursive, visit);
+            } else if (!error && !fs::is_regular_file(status)) {
+                // A FIFO would block the read, a device has no recording's size.
+                visit({path, text, "not a regular file"});
+            } else {
+                visit({path, text, ""});  // opening it tells why it cannot be read
+            }
+        }
+    }
+}
+
+}  // namespace kalimber

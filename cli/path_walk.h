@@ -1,0 +1,33 @@
+// The walk over the command line's paths: files as named, folders as their
+// .wav files in bytewise order of name (subfolders with -r), wildcards on Windows.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalimber {
+
+// A path the walk found: a file to open, or one it could not read.
+struct FoundPath {
+    std::filesystem::path Path;
+    std::string Text;   // as given, or as found in the folder: what the output shows
+    std::string Error;  // empty, or the system's reason why it cannot be read
+};
+
+// Hands every path to visit, one at a time, in order. Only one folder's
+// names are held at a time for sorting (and those of the folders above it).
+void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
+               const std::function<void(const FoundPath&)>& visit);
+
+// The names that an argument's last component matches when it holds * or ?
+// (ASCII letters in either case, as Windows names compare), in bytewise
+// order; an argument without wildcards, or matching nothing, stays as it is.
+std::vector<std::string> ExpandWildcards(const std::string& argument);
+
+// * matches any run of characters, ? one character (UTF-8: one code point).
+bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
+}  // namespace kalimber

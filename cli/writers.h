@@ -1,0 +1,40 @@
+// The report mode's three writers: the text report as a ToDoWave.txt run
+// prints it, one JSON object per line, and one CSV row per recording.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "header/additional_information.h"
+
+namespace kalimber {
+
+// Text: the selected-file head and the whole report of the open recording,
+// loaded from the zero state; a blank line before all but the first.
+void WriteTextReport(const std::string& path, std::FILE* recording, bool first);
+
+// JSON and CSV describe the header image as loaded, with the file's size
+// and the check; the duration is g_WavFileDurationMillisec.
+void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check);
+void WriteJsonError(const std::string& path, const std::string& reason);
+
+void WriteCsvHeader();
+void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check);
+void WriteCsvError(const std::string& path, const std::string& reason);
+
+// The bytes as well-formed UTF-8: what is not becomes U+FFFD, as in JSON.
+std::string WellFormedUtf8(std::string_view bytes);
+
+// How the report names a check: "ok", "not-orva", "unsupported-version".
+const char* CheckName(RecordingCheck check);
+
+// A text field of the header up to its first NUL, never past its width.
+std::string FieldText(const std::uint8_t* field, std::size_t width);
+
+// Writes text to the output as it is and flushes it, so that each record
+// is out before the next file is opened.
+void WriteOutput(std::string_view text);
+
+}  // namespace kalimber

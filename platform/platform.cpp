@@ -1,0 +1,261 @@
+// The Windows and POSIX sides of the platform calls. This is the one file
+// where the two systems differ; the rest of the tool is the same on both.
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+#include "platform/unicode.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+#else
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
+namespace kalimber {
+
+#if defined(_WIN32)
+
+namespace {
+
+bool Sync(std::FILE* file) {
+    return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
+// The console behind a stream, or nullptr where it is a pipe, a file or nothing.
+HANDLE ConsoleHandle(std::FILE* stream) {
+    const int fd = _fileno(stream);
+    if (fd < 0) {
+        return nullptr;
+    }
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || GetConsoleMode(handle, &mode) == 0) {
+        return nullptr;
+    }
+    return handle;
+}
+
+bool IsConsole(std::FILE* stream) {
+    return ConsoleHandle(stream) != nullptr;
+}
+
+void WriteConsoleLine(std::FILE* stream, const std::u16string& characters) {
+    const HANDLE console = ConsoleHandle(stream);
+    if (console == nullptr) {
+        return;
+    }
+    std::wstring text(characters.begin(), characters.end());
+    text += L"\r\n";
+    DWORD written = 0;
+    WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::u16string DecodeAnsi(std::string_view bytes) {
+    // Command-file lines are at most 1023 bytes, far below INT_MAX.
+    const int size = static_cast<int>(bytes.size());
+    const int length = size == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
+    }
+    return std::u16string(wide.begin(), wide.end());
+}
+
+bool OwnsConsoleAlone() {
+    DWORD processes[2] = {};
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
+void WaitForEnter() {
+    const HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    static constexpr wchar_t kPrompt[] = L"Press Enter to close this window.";
+    DWORD written = 0;
+    WriteConsoleW(out, kPrompt, static_cast<DWORD>(std::size(kPrompt) - 1), &written, nullptr);
+    CloseHandle(out);
+    const HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    wchar_t typed[256];
+    DWORD got = 0;
+    // A line-mode console hands over a line once Enter is pressed.
+    while (ReadConsoleW(in, typed, static_cast<DWORD>(std::size(typed)), &got, nullptr) != 0 && got > 0 &&
+           std::wstring_view(typed, got).find(L'\n') == std::wstring_view::npos) {
+    }
+    CloseHandle(in);
+}
+
+// Windows keeps names in UTF-16; a lone surrogate becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view wide) {
+    std::string text;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = static_cast<char16_t>(wide[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(wide[++i]) - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = ReplacementCharacter;
+        }
+        std::uint8_t bytes[4];
+        text.append(reinterpret_cast<const char*>(bytes), EncodeUtf8(c, bytes));
+    }
+    return text;
+}
+
+}  // namespace
+
+bool SeekFile(std::FILE* file, std::int64_t offset, int origin) {
+    return _fseeki64(file, offset, origin) == 0;
+}
+
+std::vector<std::string> CommandLineArguments(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (words == nullptr) {
+        return arguments;
+    }
+    for (int i = 1; i < count; ++i) {
+        arguments.push_back(WideToUtf8(words[i]));
+    }
+    LocalFree(words);
+    return arguments;
+}
+
+std::filesystem::path PathFromText(const std::string& text) {
+    std::u16string name;
+    if (!Utf8ToUtf16(text, name)) {
+        return std::filesystem::path(text);  // not UTF-8: the ANSI code page's reading
+    }
+    return std::filesystem::path(std::wstring(name.begin(), name.end()));
+}
+
+std::string PathText(const std::filesystem::path& path) {
+    return WideToUtf8(path.native());
+}
+
+std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
+}
+
+std::int64_t TellFile(std::FILE* file) {
+    return _ftelli64(file);
+}
+
+std::FILE* OpenByUnicodeName(const std::u16string& name, const char* mode) {
+    const std::wstring wideName(name.begin(), name.end());
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(wideName.c_str(), wideMode.c_str());
+}
+
+void IgnoreBrokenPipe() {}  // a write to a closed pipe fails; nothing ends the process
+
+void IdleForever() {
+    for (;;) {
+        Sleep(INFINITE);
+    }
+}
+
+#else
+
+namespace {
+
+static_assert(sizeof(off_t) == 8, "build with _FILE_OFFSET_BITS=64");
+
+bool Sync(std::FILE* file) {
+    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+bool IsConsole(std::FILE*) {
+    return false;  // a terminal shows the path's bytes as they are
+}
+
+void WriteConsoleLine(std::FILE*, const std::u16string&) {}
+
+std::u16string DecodeAnsi(std::string_view bytes) {
+    return std::u16string(bytes.begin(), bytes.end());  // never asked for: no console
+}
+
+bool OwnsConsoleAlone() {
+    return false;  // a terminal stays open after its programs end
+}
+
+void WaitForEnter() {}
+
+}  // namespace
+
+bool SeekFile(std::FILE* file, std::int64_t offset, int origin) {
+    return fseeko(file, static_cast<off_t>(offset), origin) == 0;
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::filesystem::path PathFromText(const std::string& text) {
+    return std::filesystem::path(text);
+}
+
+std::string PathText(const std::filesystem::path& path) {
+    return path.native();
+}
+
+std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::int64_t TellFile(std::FILE* file) {
+    return static_cast<std::int64_t>(ftello(file));
+}
+
+std::FILE* OpenByUnicodeName(const std::u16string&, const char*) {
+    errno = ENOENT;
+    return nullptr;
+}
+
+void IgnoreBrokenPipe() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void IdleForever() {
+    // A parent may have left these ignored; the idle state must still end on them.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    for (;;) {
+        pause();
+    }
+}
+
+#endif
+
+std::int64_t FileSize(std::FILE* file) {
+    return SeekFile(file, 0, SEEK_END) ? TellFile(file) : -1;
+}
+
+namespace {
+constexpr PlatformCalls kSystemCalls{&Sync,       &IsConsole,        &WriteConsoleLine,
+                                     &DecodeAnsi, &OwnsConsoleAlone, &WaitForEnter};
+}  // namespace
+
+PlatformCalls g_Platform = kSystemCalls;
+
+PlatformCalls SystemCalls() {
+    return kSystemCalls;
+}
+
+}  // namespace kalimber
