@@ -4,14 +4,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -486,6 +489,342 @@ TEST(Process, SparseTwentyGiBRecordingShowsItsDuration) {
     ASSERT_GE(output.size(), tail.size());
     EXPECT_EQ(output.substr(output.size() - tail.size()), tail);
     EXPECT_EQ(std::filesystem::file_size("big.wav"), 20ULL << 30);
+}
+
+// What a command-line run left: its exit status and both outputs, CR removed.
+struct Exit {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// How a command-line run is started besides its arguments.
+struct Limits {
+    rlim_t fileSize = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+    std::string preload;              // a library in LD_PRELOAD
+    std::string failAt;               // which fsync of the preloaded library fails
+};
+
+// Runs the tool with arguments in folder and reads both outputs to their end;
+// the process must then have exited by itself, never idled.
+Exit RunToExit(const std::string& folder, const std::vector<std::string>& arguments,
+               const Limits& limits = {}) {
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) {
+        return {};
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        const int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, STDIN_FILENO);
+        for (const int fd : {out[0], out[1], err[0], err[1]}) {
+            close(fd);
+        }
+        if (limits.fileSize != RLIM_INFINITY) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{limits.fileSize, limits.fileSize};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (!limits.preload.empty()) {
+            setenv("LD_PRELOAD", limits.preload.c_str(), 1);
+            setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+            setenv("KALIMBER_FSYNC_FAILS_AT", limits.failAt.c_str(), 1);
+        }
+        if (chdir(folder.c_str()) != 0) {
+            _exit(126);
+        }
+        std::vector<std::string> words;
+        std::istringstream launcherWords(EnvOr("KALIMBER_LAUNCHER", ""));
+        for (std::string word; launcherWords >> word;) {
+            words.push_back(word);
+        }
+        words.push_back(kExe);
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    Exit result;
+    std::string raw[2];
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    const auto deadline = Clock::now() + kOutputTimeout;
+    int open = 2;
+    while (open > 0 && Clock::now() < deadline) {
+        if (poll(fds, 2, 100) <= 0) {
+            continue;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0) {
+                char chunk[4096];
+                const ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
+                if (got > 0) {
+                    raw[i].append(chunk, static_cast<std::size_t>(got));
+                } else {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                    --open;
+                }
+            }
+        }
+    }
+    int status = 0;
+    const auto exitDeadline = Clock::now() + std::chrono::seconds(5);
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < exitDeadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (done == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the command-line run did not exit by itself";
+    }
+    for (const pollfd& fd : fds) {
+        if (fd.fd >= 0) {
+            close(fd.fd);
+        }
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = WithoutCr(raw[0]);
+    result.err = WithoutCr(raw[1]);
+    return result;
+}
+
+// A recording whose serial number is not UTF-8, whose RIFF identifier holds
+// a NUL, and whose Options1 selects block mode 3 (no duration worked out).
+Bytes OddRecording() {
+    RecordingHeader h = sample::MakeHeader(1000);
+    sample::SetText(h.Orva.SN, sizeof h.Orva.SN, "SN\xFF\xC3");
+    h.Riff.Id[2] = 0;
+    h.Orva.Options1 = 6;
+    return RecordingWith(h, 1000);
+}
+
+TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
+    using nlohmann::json;
+    const bool windows = EndsWith(kExe, ".exe");
+    const std::string sep = windows ? "\\" : "/";
+    const std::string run = SourceText("tests/data/sample_run.txt");
+    const std::string sampleReport = run.substr(kBanner.size(), run.find(kCmdListBanner) - kBanner.size());
+    auto reportOf = [&](const std::string& path, const Bytes& bytes) {
+        std::string report = sampleReport;
+        report.replace(report.find("sample.wav"), 10, path);
+        return bytes == SampleRecording() ? report
+                                          : "Selected file: \n" + path + "\n\n" + kRule + "\n" + ReportOfBytes(bytes);
+    };
+    const Bytes sample = SampleRecording();
+    const Bytes plain = PlainWav(400);
+    const Bytes shortFile(sample.begin(), sample.begin() + 100);
+    const std::string csvHeader =
+        "path,size,Check,WavFileDurationMillisec,StartTime,StopTime,CenterFreq,Bandwidth,CnkSampleRate,"
+        "CnkNumChan,CnkBitPerSample,CnkAudioFormat,SN,NextFileName,error\n";
+    const std::string csvSampleTail =
+        ",123296,ok,160,2021-04-17 14:03:09.045,2021-04-17 14:03:09.205,7100000,150000,192000,2,16,1,"
+        "KLB-0042-7731,,\n";
+    const std::string usageHint = "Usage: kalimber [OPTIONS] PATH...  (kalimber --help lists them)\n";
+    const std::string missing = "No such file or directory";
+    const Bytes emptyWav = PlainWav(0);  // its AUXI place all zero but "data"
+    const std::string csvEmptyWavTail =
+        ",44,not-orva,,0000-00-00 00:00:00.000,0000-00-00 00:00:00.000,0,0,48000,2,16,1,,,\n";
+    enum class Where { Everywhere, LinuxOnly, WindowsOnly, Direct };  // Direct: no launcher, Linux
+    struct File {
+        std::string path;
+        Bytes bytes;
+        Bytes after;  // empty: the same bytes afterwards
+    };
+    struct Case {
+        const char* name;
+        Where where;
+        std::vector<File> files;
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;  // nullopt-like: "*" skips the comparison (checked by check)
+        std::string err;
+        Limits limits = {};
+        std::function<void(const Exit&)> check = nullptr;
+    };
+    const Bytes patched = Patched(sample, 7050000, 192000);
+    const Case cases[] = {
+        {"text as the run prints it", Where::Everywhere, {{"sample.wav", sample, {}}}, {"sample.wav"}, 0,
+         kBanner + sampleReport, ""},
+        {"a missing file between two good ones", Where::Everywhere,
+         {{"a.wav", sample, {}}, {"c.wav", sample, {}}}, {"a.wav", "missing.wav", "c.wav"}, 1,
+         kBanner + reportOf("a.wav", sample) + "\n" + reportOf("c.wav", sample),
+         "kalimber: missing.wav: " + missing + "\n"},
+        {"a plain WAV fails the check", Where::Everywhere, {{"plain.wav", plain, {}}}, {"-q", "plain.wav"}, 1, "",
+         ""},
+        {"every file a recording", Where::Everywhere, {{"a.wav", sample, {}}}, {"--quiet", "a.wav"}, 0, "", ""},
+        {"folder: .wav files in bytewise order", Where::Everywhere,
+         {{"d/b.wav", sample, {}}, {"d/A.WAV", sample, {}}, {"d/c.txt", plain, {}}, {"d/sub/x.wav", sample, {}},
+          {"d/z.wav", emptyWav, {}}},
+         {"--csv", "d"}, 1,
+         csvHeader + "d" + sep + "A.WAV" + csvSampleTail + "d" + sep + "b.wav" + csvSampleTail + "d" + sep +
+             "z.wav" + csvEmptyWavTail,
+         ""},
+        {"-r: subfolders depth first", Where::Everywhere,
+         {{"d/b.wav", sample, {}}, {"d/A.WAV", sample, {}}, {"d/sub/x.wav", sample, {}}, {"d/z/y.wav", sample, {}}},
+         {"-r", "--csv", "d"}, 0,
+         csvHeader + "d" + sep + "A.WAV" + csvSampleTail + "d" + sep + "b.wav" + csvSampleTail + "d" + sep + "sub" +
+             sep + "x.wav" + csvSampleTail + "d" + sep + "z" + sep + "y.wav" + csvSampleTail,
+         ""},
+        // No quote in a Windows name.
+        {"CSV quotes a comma and a quote", Where::LinuxOnly, {{"a,\"b\".wav", sample, {}}},
+         {"--csv", "a,\"b\".wav"}, 0, csvHeader + "\"a,\"\"b\"\".wav\"" + csvSampleTail, ""},
+        {"JSON: every key, odd bytes, no duration carried over", Where::Everywhere,
+         {{"a.wav", sample, {}}, {"odd.wav", OddRecording(), {}}}, {"--json", "a.wav", "odd.wav", "nope.wav"}, 1,
+         "*", "",
+         {},
+         [&](const Exit& e) {
+             std::istringstream lines(e.out);
+             std::vector<json> objects;
+             for (std::string line; std::getline(lines, line);) {
+                 objects.push_back(json::parse(line));
+             }
+             ASSERT_EQ(objects.size(), 3u);
+             const std::vector<std::string> sections = {"path", "size", "RIFF", "FMT", "AUXI", "ORVA", "DATA",
+                                                        "Check", "BlockMode", "WavFileDurationMillisec"};
+             std::vector<std::string> keys;
+             for (const auto& item : objects[1].items()) {
+                 keys.push_back(item.key());
+             }
+             std::sort(keys.begin(), keys.end());
+             std::vector<std::string> want = sections;
+             std::sort(want.begin(), want.end());
+             EXPECT_EQ(keys, want);
+             const json& a = objects[0];
+             EXPECT_EQ(a["AUXI"]["StartTime"],
+                       json::parse(R"({"Year":2021,"Month":4,"DayOfWeek":6,"Day":17,"Hour":14,"Minute":3,)"
+                                   R"("Second":9,"Millisecond":45})"));
+             EXPECT_EQ(a["AUXI"].size(), 14u);
+             EXPECT_EQ(a["ORVA"].size(), 24u);
+             EXPECT_EQ(a["FMT"].size(), 8u);
+             EXPECT_EQ(a["ORVA"]["LocalToUTC"], -60);
+             EXPECT_EQ(a["ORVA"]["VID"], 0x1A2);
+             EXPECT_EQ(a["ORVA"]["Unused9"], 0);
+             EXPECT_EQ(a["DATA"]["CnkSize"], 122980);
+             EXPECT_EQ(a["WavFileDurationMillisec"], 160);
+             EXPECT_EQ(a["BlockMode"], 1);
+             const json& odd = objects[1];
+             EXPECT_EQ(odd["RIFF"]["CnkId"], std::string("RI\0F", 4));
+             EXPECT_EQ(odd["ORVA"]["SN"], "SN\xEF\xBF\xBD\xEF\xBF\xBD");
+             EXPECT_EQ(odd["BlockMode"], 3);
+             EXPECT_EQ(odd["WavFileDurationMillisec"], 0);  // not the 160 of the file before
+             EXPECT_EQ(odd["Check"], "ok");
+             EXPECT_EQ(objects[2], json::parse(R"({"path":"nope.wav","error":")" + missing + "\"}"));
+         }},
+        {"JSON: null where the check fails", Where::Everywhere, {{"plain.wav", plain, {}}}, {"--json", "plain.wav"},
+         1, "*", "", {},
+         [](const Exit& e) {
+             const json j = json::parse(e.out);
+             EXPECT_EQ(j["Check"], "not-orva");
+             EXPECT_TRUE(j["BlockMode"].is_null() && j["WavFileDurationMillisec"].is_null());
+             EXPECT_EQ(j["size"], 444);
+         }},
+        {"--help", Where::Everywhere, {}, {"--help"}, 0, "*", "", {},
+         [](const Exit& e) { EXPECT_NE(e.out.find("--json"), std::string::npos) << e.out; }},
+        {"--version", Where::Everywhere, {}, {"-V"}, 0, "kalimber 1.0\n", ""},
+        {"unknown option", Where::Everywhere, {{"a.wav", sample, {}}}, {"--jsn", "a.wav"}, 2, "",
+         "kalimber: The following argument was not expected: --jsn\n" + usageHint},
+        {"--json with --csv", Where::Everywhere, {}, {"--json", "--csv", "a.wav"}, 2, "",
+         "kalimber: --json excludes --csv\n" + usageHint},
+        {"no PATH", Where::Everywhere, {}, {"--json"}, 2, "", "kalimber: no PATH given\n" + usageHint},
+        {"-- ends the options", Where::Everywhere, {{"--json", sample, {}}}, {"-q", "--", "--json"}, 0, "", ""},
+        {"UTF-16 names", Where::WindowsOnly,
+         {{"Aufnahme M\xC3\xA4rz.wav", sample, {}}, {"\xE5\xBD\x95\xE9\x9F\xB3.wav", sample, {}}},
+         {"--csv", "Aufnahme M\xC3\xA4rz.wav", "\xE5\xBD\x95\xE9\x9F\xB3.wav"}, 0,
+         csvHeader + "Aufnahme M\xC3\xA4rz.wav" + csvSampleTail + "\xE5\xBD\x95\xE9\x9F\xB3.wav" + csvSampleTail, ""},
+        {"wildcards expanded by the tool", Where::WindowsOnly,
+         {{"b.wav", sample, {}}, {"A.WAV", sample, {}}, {"c.txt", emptyWav, {}}, {"\xE5\xBD\x95.wav", sample, {}}},
+         {"--csv", "*.wav", "?.txt"}, 1,
+         csvHeader + "A.WAV" + csvSampleTail + "b.wav" + csvSampleTail + "\xE5\xBD\x95.wav" + csvSampleTail +
+             "c.txt" + csvEmptyWavTail,
+         ""},
+        // The patch mode.
+        {"patch a folder of 5: a plain WAV and a short file refused", Where::Everywhere,
+         {{"p/a.wav", sample, patched}, {"p/b.wav", sample, patched}, {"p/c.wav", Patched(sample, 7050000, 150000), patched},
+          {"p/plain.wav", plain, {}}, {"p/short.wav", shortFile, {}}},
+         {"--cf", "7.05M", "--bw", "192k", "p"}, 1,
+         "p" + sep + "a.wav: CenterFreq 7100000 -> 7050000, Bandwidth 150000 -> 192000\n" + "p" + sep +
+             "b.wav: CenterFreq 7100000 -> 7050000, Bandwidth 150000 -> 192000\n" + "p" + sep +
+             "c.wav: CenterFreq 7050000 -> 7050000, Bandwidth 150000 -> 192000\n" + "p" + sep +
+             "plain.wav: not written: no AUXI chunk in this file\n" + "p" + sep +
+             "short.wav: not written: no AUXI chunk in this file\n",
+         "3 patched, 0 unchanged, 2 refused, 0 failed\n"},
+        {"patch: unchanged, --cf alone", Where::Everywhere, {{"a.wav", sample, {}}}, {"--cf", "7100k", "a.wav"}, 0,
+         "a.wav: unchanged\n", "0 patched, 1 unchanged, 0 refused, 0 failed\n"},
+        {"patch: --dry-run writes nothing", Where::Everywhere, {{"a.wav", sample, {}}, {"plain.wav", plain, {}}},
+         {"--dry-run", "--bw", "192000", "a.wav", "plain.wav"}, 1,
+         "would patch a.wav: Bandwidth 150000 -> 192000\nplain.wav: not written: no AUXI chunk in this file\n",
+         "1 would be patched, 0 unchanged, 1 refused, 0 failed\n"},
+        {"patch: JSON holds the old values, an unopenable path fails", Where::Everywhere,
+         {{"a.wav", sample, Patched(sample, 7100000, 0)}}, {"--json", "--bw", "0", "a.wav", "nope.wav"}, 1,
+         R"({"path":"a.wav","result":"patched","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
+         R"("after":{"CenterFreq":7100000,"Bandwidth":0},"error":null})" "\n"
+         R"({"path":"nope.wav","result":"failed","before":null,"after":null,"error":")" + missing + "\"}\n",
+         "1 patched, 0 unchanged, 0 refused, 1 failed\n"},
+        {"patch: a typo is a usage error, nothing opened", Where::Everywhere, {{"a.wav", sample, {}}},
+         {"--cf", "7O50000", "a.wav"}, 2, "",
+         "kalimber: --cf 7O50000: not a whole number of hertz from 0 to 4294967295\n" + usageHint},
+        // Every write fails at once (the file may not grow past byte 36): nothing changes.
+        {"patch: writes refused by the file-size limit", Where::LinuxOnly,
+         {{"a.wav", sample, {}}, {"b.wav", sample, {}}}, {"--cf", "5", "a.wav", "b.wav"}, 1,
+         "a.wav: write failed: File too large\nb.wav: write failed: File too large\n",
+         "0 patched, 0 unchanged, 0 refused, 2 failed\n", {36, "", ""}},
+        // The second of three syncs fails: that file fails, the ones after it are patched.
+        {"patch: a failed sync in the middle of a batch", Where::Direct,
+         {{"a.wav", sample, Patched(sample, 5, 150000)}, {"b.wav", sample, Patched(sample, 5, 150000)},
+          {"c.wav", sample, Patched(sample, 5, 150000)}},
+         {"--cf", "5", "a.wav", "b.wav", "c.wav"}, 1,
+         "a.wav: CenterFreq 7100000 -> 5\nb.wav: write failed: sync: Input/output error\n"
+         "c.wav: CenterFreq 7100000 -> 5\n",
+         "2 patched, 0 unchanged, 0 refused, 1 failed\n", {RLIM_INFINITY, kFsyncFails, "2"}},
+    };
+    const bool launched = !EnvOr("KALIMBER_LAUNCHER", "").empty();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if ((c.where == Where::WindowsOnly && !windows) || (c.where == Where::LinuxOnly && windows) ||
+            (c.where == Where::Direct && (windows || launched || kFsyncFails.empty()))) {
+            continue;
+        }
+        ScratchDir dir;
+        for (const File& f : c.files) {
+            std::filesystem::create_directories(std::filesystem::path(f.path).parent_path().empty()
+                                                    ? "."
+                                                    : std::filesystem::path(f.path).parent_path());
+            WriteFileRaw(f.path, f.bytes);
+        }
+        // An hour ago: a file that is not written keeps this time.
+        const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+        for (const File& f : c.files) {
+            std::filesystem::last_write_time(f.path, past);
+        }
+        const Exit e = RunToExit(dir.Path(), c.arguments, c.limits);
+        EXPECT_EQ(e.status, c.status);
+        if (c.out != "*") {
+            EXPECT_EQ(e.out, c.out);
+        }
+        EXPECT_EQ(e.err, c.err);
+        EXPECT_EQ(e.out.find("Press Enter"), std::string::npos);
+        if (c.check) {
+            c.check(e);
+        }
+        for (const File& f : c.files) {
+            SCOPED_TRACE(f.path);
+            const Bytes& want = f.after.empty() ? f.bytes : f.after;
+            EXPECT_TRUE(ReadFileBytes(f.path) == want);
+            if (f.after.empty()) {
+                EXPECT_TRUE(std::filesystem::last_write_time(f.path) == past) << "written, though unchanged";
+            }
+        }
+    }
 }
 
 }  // namespace

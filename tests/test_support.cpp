@@ -187,6 +187,10 @@ FakePlatform::FakePlatform() : saved_(g_Platform) {
     syncFails = false;
     console = false;
     consoleText.clear();
+    ownsConsole = false;
+    waits = 0;
+    g_Platform.OwnsConsoleAlone = [] { return ownsConsole; };
+    g_Platform.WaitForEnter = [] { ++waits; };
     g_Platform.SyncFile = [](std::FILE* file) {
         ++syncs;
         return !syncFails && SystemCalls().SyncFile(file);

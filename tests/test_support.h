@@ -85,7 +85,8 @@ std::string Utf16CommandFile(const std::u16string& text, bool bigEndian);
 
 // Replaces the platform calls for the object's lifetime: counts the syncs
 // (which fail when syncFails is set, and otherwise really sync), and with
-// console set, stands in for a console window and keeps what it was given.
+// console set, stands in for a console window and keeps what it was given;
+// with ownsConsole set, it is the only process on it and counts the waits.
 class FakePlatform {
 public:
     FakePlatform();
@@ -97,6 +98,8 @@ public:
     static inline bool syncFails = false;
     static inline bool console = false;
     static inline std::u16string consoleText;  // each line ends with u'\n'
+    static inline bool ownsConsole = false;    // the only process on its console
+    static inline int waits = 0;               // times it waited for Enter
 
 private:
     PlatformCalls saved_;

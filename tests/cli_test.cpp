@@ -1,0 +1,67 @@
+// The command line's own rules, in-process: the strict frequency values, the
+// wildcard matcher Windows builds use, and the wait of an owned console.
+#include <gtest/gtest.h>
+
+#include "cli/command_line.h"
+#include "cli/options.h"
+#include "cli/path_walk.h"
+#include "header/print.h"
+#include "tests/test_support.h"
+
+namespace kalimber::test {
+namespace {
+
+TEST(CommandLine, FrequenciesAreWholeHertzOrRefused) {
+    constexpr std::int64_t kRefused = -1;
+    const struct {
+        const char* text;
+        std::int64_t hertz;
+    } cases[] = {
+        {"7050000", 7050000},  {"7050k", 7050000},   {"7.05M", 7050000},   {"0.192M", 192000},
+        {"0", 0},              {"4294967295", 4294967295}, {"4.294967295G", 4294967295},
+        {"007050000", 7050000}, {"7.0500000000M", 7050000}, {"1G", 1000000000},
+        {"7.0500001M", kRefused}, {"4294967296", kRefused}, {"4.294967296G", kRefused}, {"5G", kRefused},
+        {"99999999999999999999", kRefused}, {"7O50000", kRefused}, {"-5", kRefused}, {"+5", kRefused},
+        {" 7050000", kRefused}, {"7050000 ", kRefused}, {"7,050,000", kRefused}, {"0x10", kRefused},
+        {"7.05", kRefused},    {"7.05m", kRefused},  {"7050K", kRefused},  {"7.M", kRefused},
+        {".5M", kRefused},     {"", kRefused},       {"k", kRefused},      {"7kk", kRefused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::uint32_t hertz = 12345;
+        EXPECT_EQ(ParseHertz(c.text, hertz), c.hertz != kRefused);
+        EXPECT_EQ(hertz, c.hertz != kRefused ? static_cast<std::uint32_t>(c.hertz) : 12345u);
+    }
+}
+
+TEST(CommandLine, WildcardsMatchAsOnWindows) {
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"a.wav", "*.wav", true},       {"A.WAV", "*.wav", true},     {"a.wave", "*.wav", false},
+        {"a.wav", "?.wav", true},       {"ab.wav", "?.wav", false},   {"\xE5\xBD\x95.wav", "?.wav", true},
+        {"rec-1-b.wav", "rec*b.wav", true}, {"rec-1-c.wav", "rec*b.wav", false}, {"x", "*", true},
+        {"", "*", true},                {"abc", "a*c*", true},        {"abcb", "*b", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MatchesWildcard(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
+    }
+}
+
+TEST(CommandLine, AnOwnedConsoleWaitsForEnterOutsideTheOutput) {
+    for (const bool owned : {false, true}) {
+        SCOPED_TRACE(owned);
+        ScratchDir dir;
+        FakePlatform platform;
+        FakePlatform::ownsConsole = owned;
+        CapturedOutput output;
+        EXPECT_EQ(RunCommandLine({"-V"}), 0);
+        EXPECT_EQ(output.Take(), "kalimber 1.0\n");
+        EXPECT_EQ(FakePlatform::waits, owned ? 1 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace kalimber::test
