@@ -52,6 +52,9 @@ bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& f
         ReportUnreadable(found, options);
         return false;
     }
+    // Unbuffered: the header's five reads read just their bytes, and the
+    // size needs no read at the end of the file.
+    std::setvbuf(recording, nullptr, _IONBF, 0);
     if (options.Quiet) {
         LoadHeader(recording);
     } else if (options.Format == OutputFormat::Text) {
@@ -59,8 +62,8 @@ bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& f
         first = false;
     } else {
         LoadHeader(recording);
-        const RecordingCheck check = CheckRecording(recording);
         const std::int64_t size = FileSize(recording);
+        const RecordingCheck check = CheckRecording(recording);
         if (options.Format == OutputFormat::Json) {
             WriteJsonRecord(found.Text, size, check);
         } else {

@@ -4,6 +4,7 @@
 
 #include "cli/writers.h"
 #include "header/recording_header.h"
+#include "platform/unicode.h"
 
 namespace kalimber {
 namespace {
@@ -103,6 +104,9 @@ void WriteJsonError(const std::string& path, const std::string& reason) {
 }
 
 std::string WellFormedUtf8(std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        return std::string(bytes);  // nothing to replace
+    }
     // The JSON writer's own replacement, so both forms agree byte for byte.
     return Json::parse(Dump(Json(std::string(bytes)))).get<std::string>();
 }
