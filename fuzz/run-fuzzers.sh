@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${2:-$root/build-fuzz}")
 
 CXX=clang++ cmake -S "$root" -B "$build" -DKALIMBER_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j2 --target report_fuzzer run_fuzzer
+cmake --build "$build" -j2 --target report_fuzzer run_fuzzer patch_fuzzer
 
 run() {
   local target=$1 max_len=$2
@@ -28,3 +28,4 @@ run() {
 
 run report_fuzzer 2200
 run run_fuzzer 4096
+run patch_fuzzer 4096
