@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 
+#include "cli/chain.h"
 #include "cli/options.h"
 #include "cli/patch.h"
 #include "cli/path_walk.h"
@@ -19,7 +20,7 @@
 namespace kalimber {
 namespace {
 
-void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options) {
+void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options, const std::string* chain) {
     if (options.Quiet) {
         return;
     }
@@ -31,14 +32,16 @@ void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options)
             WriteJsonError(found.Text, found.Error);
             break;
         case OutputFormat::Csv:
-            WriteCsvError(found.Text, found.Error);
+            WriteCsvError(found.Text, found.Error, chain);
             break;
     }
 }
 
 // Reports one file; false when it cannot be opened or is no supported
-// recording. first: no text report has been written yet.
-bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& first) {
+// recording. first: no text report has been written yet; chain: the first
+// file of the chain it belongs to, for the CSV row.
+bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& first,
+                     const std::string* chain = nullptr) {
     ResetRecordingState();
     std::FILE* recording = nullptr;
     if (found.Error.empty()) {
@@ -49,7 +52,7 @@ bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& f
         }
     }
     if (recording == nullptr) {
-        ReportUnreadable(found, options);
+        ReportUnreadable(found, options, chain);
         return false;
     }
     // Unbuffered: the header's five reads read just their bytes, and the
@@ -67,7 +70,7 @@ bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& f
         if (options.Format == OutputFormat::Json) {
             WriteJsonRecord(found.Text, size, check);
         } else {
-            WriteCsvRecord(found.Text, size, check);
+            WriteCsvRecord(found.Text, size, check, chain);
         }
     }
     std::fclose(recording);
@@ -78,7 +81,7 @@ int Report(const CommandLineOptions& options) {
     if (!options.Quiet && options.Format == OutputFormat::Text) {
         PrintBanner();
     } else if (!options.Quiet && options.Format == OutputFormat::Csv) {
-        WriteCsvHeader();
+        WriteCsvHeader(options.Chain);
     }
     bool allGood = true;
     bool first = true;
@@ -96,6 +99,52 @@ int Patch(const CommandLineOptions& options) {
     return tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }
 
+// Each chain: its files reported or patched, then its section as the files
+// now stand. False when a file or a link fails.
+bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTally& tally) {
+    bool allGood = true;
+    bool first = true;
+    VisitArguments(options.Paths, [&](const FoundPath& top, bool folder) {
+        std::FILE* probe = folder || !top.Error.empty() ? nullptr : OpenPath(top.Path, "rb");
+        if (!folder && probe == nullptr) {
+            // No first file, so no chain: said as for any path that cannot be read.
+            if (patch) {
+                PatchRecording(top, options, tally);
+            } else {
+                ReportRecording(top, options, first);
+            }
+            allGood = false;
+            return;
+        }
+        if (probe != nullptr) {
+            std::fclose(probe);
+        }
+        for (const Chain& chain : FindChains(top)) {
+            const std::string& head = chain.Files.front().Text;
+            for (const FoundPath& file : chain.Files) {
+                if (patch) {
+                    PatchRecording(file, options, tally);
+                } else {
+                    const std::string* column = options.Format == OutputFormat::Csv ? &head : nullptr;
+                    allGood = ReportRecording(file, options, first, column) && allGood;
+                }
+            }
+            std::vector<ChainFacts> facts;
+            for (const FoundPath& file : chain.Files) {
+                facts.push_back(LoadChainFacts(file));
+            }
+            const ChainSummary summary = CheckChain(chain, facts, options.MaxGapMs);
+            allGood = HoldsTogether(chain, summary) && allGood;
+            if (options.Format == OutputFormat::Json) {
+                WriteJsonChain(chain, summary);
+            } else if (options.Format == OutputFormat::Text && !options.Quiet) {
+                WriteTextChain(chain, summary);
+            }
+        }
+    });
+    return allGood;
+}
+
 int Dispatch(const std::vector<std::string>& arguments) {
     CommandLineOptions options;
     const int status = ParseCommandLine(arguments, options);
@@ -103,7 +152,20 @@ int Dispatch(const std::vector<std::string>& arguments) {
         return status;
     }
     const bool patch = options.CenterFreq.has_value() || options.Bandwidth.has_value();
-    return patch ? Patch(options) : Report(options);
+    if (!options.Chain) {
+        return patch ? Patch(options) : Report(options);
+    }
+    if (!patch && !options.Quiet && options.Format == OutputFormat::Text) {
+        PrintBanner();
+    } else if (!patch && !options.Quiet && options.Format == OutputFormat::Csv) {
+        WriteCsvHeader(true);
+    }
+    PatchTally tally;
+    const bool allGood = ReportOrPatchChains(options, patch, tally);
+    if (patch) {
+        PrintPatchSummary(tally, options.DryRun);
+    }
+    return allGood && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }
 
 }  // namespace

@@ -41,16 +41,21 @@ std::string Time(const TimeStamp& t) {
 
 }  // namespace
 
-void WriteCsvHeader() {
-    WriteRow({"path", "size", "Check", "WavFileDurationMillisec", "StartTime", "StopTime", "CenterFreq",
-              "Bandwidth", "CnkSampleRate", "CnkNumChan", "CnkBitPerSample", "CnkAudioFormat", "SN",
-              "NextFileName", "error"});
+void WriteCsvHeader(bool chain) {
+    std::vector<std::string> names = {"path", "size", "Check", "WavFileDurationMillisec", "StartTime",
+                                      "StopTime", "CenterFreq", "Bandwidth", "CnkSampleRate", "CnkNumChan",
+                                      "CnkBitPerSample", "CnkAudioFormat", "SN", "NextFileName", "error"};
+    if (chain) {
+        names.push_back("chain");
+    }
+    WriteRow(names);
 }
 
-void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check) {
+void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check,
+                    const std::string* chain) {
     const RecordingHeader& h = g_RecordingHeader;
     const bool ok = check == RecordingCheck::Ok;
-    WriteRow({WellFormedUtf8(path), std::to_string(size), CheckName(check),
+    std::vector<std::string> fields({WellFormedUtf8(path), std::to_string(size), CheckName(check),
               ok ? std::to_string(g_WavFileDurationMillisec) : "", Time(h.Auxi.StartTime),
               Time(h.Auxi.StopTime), std::to_string(h.Auxi.CenterFreq.Get()),
               std::to_string(h.Auxi.Bandwidth.Get()), std::to_string(h.Fmt.SampleRate.Get()),
@@ -58,12 +63,19 @@ void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck c
               std::to_string(h.Fmt.AudioFormat.Get()),
               WellFormedUtf8(FieldText(h.Orva.SN, sizeof h.Orva.SN)),
               WellFormedUtf8(FieldText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName)), ""});
+    if (chain != nullptr) {
+        fields.push_back(WellFormedUtf8(*chain));
+    }
+    WriteRow(fields);
 }
 
-void WriteCsvError(const std::string& path, const std::string& reason) {
+void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain) {
     std::vector<std::string> fields(15);
     fields.front() = WellFormedUtf8(path);
     fields.back() = WellFormedUtf8(reason);
+    if (chain != nullptr) {
+        fields.push_back(WellFormedUtf8(*chain));
+    }
     WriteRow(fields);
 }
 

@@ -99,6 +99,37 @@ void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck 
     WriteOutput(Dump(record) + "\n");
 }
 
+void WriteJsonChain(const Chain& chain, const ChainSummary& summary) {
+    static constexpr const char* kKinds[] = {"gap", "overlap", "unreadable", "field"};
+    Json files = Json::array();
+    for (const FoundPath& file : chain.Files) {
+        files.push_back(file.Text);
+    }
+    Json breaks = Json::array();
+    for (const ChainBreak& b : summary.Breaks) {
+        const bool field = b.Kind == BreakKind::Field;
+        const bool check = b.Field == "Check";
+        breaks.push_back(Json{{"from", b.From},
+                              {"to", b.To},
+                              {"kind", kKinds[static_cast<int>(b.Kind)]},
+                              {"gap_ms", field || b.Kind == BreakKind::Unreadable ? Json() : Json(b.GapMs)},
+                              {"field", field ? Json(b.Field) : Json()},
+                              {"from_value", !field ? Json() : check ? Json(b.FromCheck) : Json(b.FromValue)},
+                              {"to_value", !field ? Json() : check ? Json(b.ToCheck) : Json(b.ToValue)}});
+    }
+    auto end = [](const std::optional<ChainEnd>& e) {
+        return e ? Json{{"name", e->Name}, {"named_by", e->NamedBy}} : Json();
+    };
+    const Json line{{"chain", Json{{"files", files},
+                                   {"StartTime", Time(summary.StartTime)},
+                                   {"StopTime", Time(summary.StopTime)},
+                                   {"WavFileDurationMillisec", summary.WavFileDurationMillisec},
+                                   {"breaks", breaks},
+                                   {"missing", end(chain.Missing)},
+                                   {"loop", end(chain.Loop)}}}};
+    WriteOutput(Dump(line) + "\n");
+}
+
 void WriteJsonError(const std::string& path, const std::string& reason) {
     WriteOutput(Dump(Json{{"path", path}, {"error", reason}}) + "\n");
 }

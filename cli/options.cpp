@@ -105,7 +105,13 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
                          ->type_name("HZ");
     CLI::Option* bw = app.add_option("--bw", bandwidth, "Patch: the bandwidth in Hz (192000, 192k)")->type_name("HZ");
     CLI::Option* dryRun = app.add_flag("--dry-run", options.DryRun, "Patch: tell what would change, write nothing");
-    // Not required here: an unknown option is told as such, before a missing PATH.
+    app.add_flag("--chain", options.Chain,
+                 "Split recordings: follow NextFileName from each file, or find every chain of a folder");
+    CLI::Option* maxGap = app.add_option("--max-gap", options.MaxGapMs,
+                                         "Chains: how far apart one file's stop and the next start may be")
+                              ->type_name("MS")
+                              ->check(CLI::NonNegativeNumber);
+        // Not required here: an unknown option is told as such, before a missing PATH.
     app.add_option("PATH", options.Paths, "Recordings, folders (their .wav files) and wildcards");
     try {
         // CLI11 takes a list of arguments last first.
@@ -140,6 +146,12 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     }
     if (dryRun->count() > 0 && !patch) {
         return UsageError("--dry-run needs --cf or --bw");
+    }
+    if (maxGap->count() > 0 && !options.Chain) {
+        return UsageError("--max-gap needs --chain");
+    }
+    if (options.Chain && options.Recursive) {
+        return UsageError("--chain follows links within one folder; -r does not go with it");
     }
     if (patch && csv) {
         return UsageError("--csv reports; a patch writes text or --json");

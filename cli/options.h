@@ -24,6 +24,9 @@ struct CommandLineOptions {
     std::optional<std::uint32_t> CenterFreq;
     std::optional<std::uint32_t> Bandwidth;
     bool DryRun = false;
+    // Follow NextFileName from each file, or find the chains of each folder.
+    bool Chain = false;
+    std::int64_t MaxGapMs = 1000;
     std::vector<std::string> Paths;
 };
 

@@ -123,8 +123,8 @@ std::vector<std::string> ExpandWildcards(const std::string& argument) {
     return names;
 }
 
-void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
-               const std::function<void(const FoundPath&)>& visit) {
+void VisitArguments(const std::vector<std::string>& arguments,
+                    const std::function<void(const FoundPath&, bool folder)>& visit) {
     for (const std::string& argument : arguments) {
         const std::vector<std::string> expanded =
             ShellExpandsWildcards ? std::vector<std::string>{argument} : ExpandWildcards(argument);
@@ -133,15 +133,26 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
             std::error_code error;
             const fs::file_status status = fs::status(path, error);
             if (!error && fs::is_directory(status)) {
-                WalkFolder(path, recursive, visit);
+                visit({path, text, ""}, true);
             } else if (!error && !fs::is_regular_file(status)) {
                 // A FIFO would block the read, a device has no recording's size.
-                visit({path, text, "not a regular file"});
+                visit({path, text, "not a regular file"}, false);
             } else {
-                visit({path, text, ""});  // opening it tells why it cannot be read
+                visit({path, text, ""}, false);  // opening it tells why it cannot be read
             }
         }
     }
+}
+
+void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
+               const std::function<void(const FoundPath&)>& visit) {
+    VisitArguments(arguments, [&](const FoundPath& found, bool folder) {
+        if (folder) {
+            WalkFolder(found.Path, recursive, visit);
+        } else {
+            visit(found);
+        }
+    });
 }
 
 }  // namespace kalimber

@@ -17,6 +17,11 @@ struct FoundPath {
     std::string Error;  // empty, or the system's reason why it cannot be read
 };
 
+// Hands each argument to visit as it stands, wildcards expanded: a folder
+// with folder set, a file (or a path that is neither) without.
+void VisitArguments(const std::vector<std::string>& arguments,
+                    const std::function<void(const FoundPath&, bool folder)>& visit);
+
 // Hands every path to visit, one at a time, in order. Only one folder's
 // names are held at a time for sorting (and those of the folders above it).
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,

@@ -5,6 +5,7 @@
 
 #include "cli/writers.h"
 #include "header/header_report.h"
+#include "header/recording_header.h"
 #include "header/print.h"
 #include "run/run.h"
 
@@ -16,6 +17,45 @@ void WriteTextReport(const std::string& path, std::FILE* recording, bool first) 
     }
     PrintSelectedFile(path.c_str());
     PrintHeaderReport(recording);
+}
+
+void WriteTextChain(const Chain& chain, const ChainSummary& summary) {
+    Print("\n---Chain---\n");
+    // Numbers as text: MinGW's printf knows no %zu.
+    Print("   Files: %s\n", std::to_string(chain.Files.size()).c_str());
+    Print("   First: %s\n", chain.Files.front().Text.c_str());
+    Print("   Last: %s\n", chain.Files.back().Text.c_str());
+    PrintTime(StartTimeLine, summary.StartTime);
+    PrintTime(StopTimeLine, summary.StopTime);
+    Print("   WavFileDurationMillisec: %s\n", std::to_string(summary.WavFileDurationMillisec).c_str());
+    for (const ChainBreak& b : summary.Breaks) {
+        const std::string link = b.From + " -> " + b.To;
+        switch (b.Kind) {
+            case BreakKind::Gap:
+                Print("   Break: %s: gap %s ms\n", link.c_str(), std::to_string(b.GapMs).c_str());
+                break;
+            case BreakKind::Overlap:
+                Print("   Break: %s: overlap %s ms\n", link.c_str(), std::to_string(-b.GapMs).c_str());
+                break;
+            case BreakKind::Unreadable:
+                Print("   Break: %s: gap unreadable\n", link.c_str());
+                break;
+            case BreakKind::Field:
+                if (b.Field == "Check") {
+                    Print("   Break: %s: Check %s != %s\n", link.c_str(), b.FromCheck.c_str(), b.ToCheck.c_str());
+                } else {
+                    Print("   Break: %s: %s %s != %s\n", link.c_str(), b.Field.c_str(),
+                          std::to_string(b.FromValue).c_str(), std::to_string(b.ToValue).c_str());
+                }
+                break;
+        }
+    }
+    if (chain.Missing) {
+        Print("   Missing: %s (named by %s)\n", chain.Missing->Name.c_str(), chain.Missing->NamedBy.c_str());
+    }
+    if (chain.Loop) {
+        Print("   Loop: %s (named by %s)\n", chain.Loop->Name.c_str(), chain.Loop->NamedBy.c_str());
+    }
 }
 
 void WriteOutput(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/chain.h"
 #include "header/additional_information.h"
 
 namespace kalimber {
@@ -20,9 +21,16 @@ void WriteTextReport(const std::string& path, std::FILE* recording, bool first);
 void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check);
 void WriteJsonError(const std::string& path, const std::string& reason);
 
-void WriteCsvHeader();
-void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check);
-void WriteCsvError(const std::string& path, const std::string& reason);
+// With chain set, each row ends in the path of its chain's first file.
+void WriteCsvHeader(bool chain);
+void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check,
+                    const std::string* chain);
+void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain);
+
+// A chain's section after its files: "---Chain---" and its lines in text,
+// or one {"chain": ...} line in JSON.
+void WriteTextChain(const Chain& chain, const ChainSummary& summary);
+void WriteJsonChain(const Chain& chain, const ChainSummary& summary);
 
 // The bytes as well-formed UTF-8: what is not becomes U+FFFD, as in JSON.
 std::string WellFormedUtf8(std::string_view bytes);

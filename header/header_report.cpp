@@ -28,12 +28,6 @@ void PrintText(const char* format, const std::uint8_t (&field)[Width]) {
     Print(format, scratch);
 }
 
-void PrintTime(const char* format, const TimeStamp& t) {
-    Print(format, unsigned{t.Year.Get()}, unsigned{t.Month.Get()}, unsigned{t.Day.Get()},
-          unsigned{t.Hour.Get()}, unsigned{t.Minute.Get()}, unsigned{t.Second.Get()},
-          unsigned{t.Millisecond.Get()});
-}
-
 const char* AudioFormatName(int format) {
     switch (format) {
         case 1:
@@ -70,8 +64,8 @@ void PrintAuxi(const AuxiChunk& c) {
     Print("---AUXI Chunk---\n");
     PrintId("   CnkId: %c%c%c%c\n", c.Id);
     Print("   CnkSize: %u\n", c.Size.Get());
-    PrintTime("   StartTime: %u/%u/%u  %u:%u:%u:%u\n", c.StartTime);
-    PrintTime("   StopTime:  %u/%u/%u  %u:%u:%u:%u\n", c.StopTime);
+    PrintTime(StartTimeLine, c.StartTime);
+    PrintTime(StopTimeLine, c.StopTime);
     Print("   CenterFreq: %u\n", c.CenterFreq.Get());
     Print("   ADFrequency: %u\n", c.ADFrequency.Get());
     Print("   IFFrequency: %u\n", c.IFFrequency.Get());
@@ -132,6 +126,12 @@ void PrintPath(const char* path) {
 }
 
 }  // namespace
+
+void PrintTime(const char* format, const TimeStamp& t) {
+    Print(format, unsigned{t.Year.Get()}, unsigned{t.Month.Get()}, unsigned{t.Day.Get()},
+          unsigned{t.Hour.Get()}, unsigned{t.Minute.Get()}, unsigned{t.Second.Get()},
+          unsigned{t.Millisecond.Get()});
+}
 
 void PrintSelectedFile(const char* path) {
     Print("Selected file: \n");

@@ -6,6 +6,16 @@
 
 namespace kalimber {
 
+struct TimeStamp;
+
+// The report's time-stamp lines: year/month/day, two blanks, then
+// hour:minute:second:millisecond, the day of week left out.
+inline constexpr const char* StartTimeLine = "   StartTime: %u/%u/%u  %u:%u:%u:%u\n";
+inline constexpr const char* StopTimeLine = "   StopTime:  %u/%u/%u  %u:%u:%u:%u\n";
+
+// Prints a time stamp with one of the lines above.
+void PrintTime(const char* format, const TimeStamp& t);
+
 // The head of a recording's report: "Selected file: ", the path, a rule.
 // A console window is given the path's characters, so it shows them whatever
 // its code page; a pipe or a file gets the path's bytes.

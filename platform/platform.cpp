@@ -148,6 +148,10 @@ std::string PathText(const std::filesystem::path& path) {
     return WideToUtf8(path.native());
 }
 
+bool NameStaysInFolder(std::string_view name) {
+    return name.find(':') == std::string_view::npos;
+}
+
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {
     const std::wstring wideMode(mode, mode + std::strlen(mode));
     return _wfopen(path.c_str(), wideMode.c_str());
@@ -213,6 +217,10 @@ std::filesystem::path PathFromText(const std::string& text) {
 
 std::string PathText(const std::filesystem::path& path) {
     return path.native();
+}
+
+bool NameStaysInFolder(std::string_view) {
+    return true;  // only / separates, and a bare name holds none
 }
 
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {

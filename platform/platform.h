@@ -31,6 +31,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 std::filesystem::path PathFromText(const std::string& text);
 std::string PathText(const std::filesystem::path& path);
 
+// True when a bare file name (no / or \ in it) stays in the folder it is
+// looked up in: on Windows a colon makes it drive-relative or a stream.
+bool NameStaysInFolder(std::string_view name);
+
 // Opens a file by its path with a stdio mode such as "rb".
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
 

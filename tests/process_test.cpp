@@ -788,8 +788,143 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          "c.wav: CenterFreq 7100000 -> 5\n",
          "2 patched, 0 unchanged, 0 refused, 1 failed\n", {RLIM_INFINITY, kFsyncFails, "2"}},
     };
+    // Split recordings: files of 160 ms each from the sample's start, at
+    // offsets in ms, each naming the next; a section as the tool prints it.
+    auto part = [](int offsetMs, const std::string& next, std::uint32_t centerFreq = 7100000) {
+        RecordingHeader h = sample::MakeSessionPart(sample::SampleStart() + std::chrono::milliseconds{offsetMs}, next);
+        h.Auxi.CenterFreq.Set(centerFreq);
+        return RecordingWith(h, sample::SampleDataBytes);
+    };
+    auto section = [](int files, const std::string& first, const std::string& last, const std::string& start,
+                      const std::string& stop, int duration, const std::string& lines) {
+        return "\n---Chain---\n   Files: " + std::to_string(files) + "\n   First: " + first + "\n   Last: " + last +
+               "\n   StartTime: " + (start.find('/') == std::string::npos ? "2021/4/17  " : "") + start +
+               "\n   StopTime:  " + (stop.find('/') == std::string::npos ? "2021/4/17  " : "") + stop +
+               "\n   WavFileDurationMillisec: " + std::to_string(duration) + "\n" + lines;
+    };
+    auto endsWith = [](std::string tail) {
+        return [tail](const Exit& e) { EXPECT_TRUE(EndsWith(e.out, tail)) << e.out; };
+    };
+    const std::string badMonth = [&] {
+        Bytes b = part(160, "c.wav");
+        b[46] = 13;  // StartTime's month
+        return std::string(b.begin(), b.end());
+    }();
+    const Bytes plainEnd = emptyWav;
+    const std::vector<File> chainOfFive = {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}},
+                                           {"c.wav", part(320, "d.wav"), {}}, {"d.wav", part(480, "e.wav"), {}},
+                                           {"e.wav", part(640, ""), {}}};
+    std::string fiveReports = kBanner;
+    for (const File& f : chainOfFive) {
+        fiveReports += (f.path == "a.wav" ? "" : "\n") + reportOf(f.path, f.bytes);
+    }
+    const Case chains[] = {
+        {"chain of 5 that holds together", Where::Everywhere, chainOfFive, {"--chain", "a.wav"}, 0,
+         fiveReports + section(5, "a.wav", "e.wav", "14:3:9:45", "14:3:9:845", 800, ""), ""},
+        {"chain with a 5-second gap, JSON", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}, {"c.wav", part(5320, ""), {}}},
+         {"--chain", "--json", "a.wav"}, 1, "*", "", {},
+         [](const Exit& e) {
+             const std::size_t at = e.out.rfind("{\"chain\"");
+             ASSERT_NE(at, std::string::npos);
+             const json chain = json::parse(e.out.substr(at))["chain"];
+             EXPECT_EQ(chain["files"], json::parse(R"(["a.wav","b.wav","c.wav"])"));
+             EXPECT_EQ(chain["breaks"], json::parse(R"([{"from":"b.wav","to":"c.wav","kind":"gap","gap_ms":5000,)"
+                                                    R"("field":null,"from_value":null,"to_value":null}])"));
+             EXPECT_EQ(chain["WavFileDurationMillisec"], 480);
+             EXPECT_EQ(chain["StopTime"]["Second"], 14);
+             EXPECT_TRUE(chain["missing"].is_null() && chain["loop"].is_null());
+         }},
+        {"overlap", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}, {"c.wav", part(-2680, ""), {}}},
+         {"--chain", "a.wav"}, 1, "*", "", {},
+         endsWith(section(3, "a.wav", "c.wav", "14:3:9:45", "14:3:6:525", 480,
+                          "   Break: b.wav -> c.wav: overlap 3000 ms\n"))},
+        {"a missing third file", Where::Everywhere, {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}},
+         {"--chain", "-q", "a.wav"}, 1, "", ""},
+        {"a missing third file, told", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}}, {"--chain", "a.wav"}, 1, "*", "", {},
+         endsWith(section(2, "a.wav", "b.wav", "14:3:9:45", "14:3:9:365", 320,
+                          "   Missing: c.wav (named by b.wav)\n"))},
+        {"a loop", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}, {"c.wav", part(320, "a.wav"), {}}},
+         {"--chain", "b.wav"}, 1, "*", "", {},
+         endsWith(section(3, "b.wav", "a.wav", "14:3:9:205", "14:3:9:205", 480,
+                          "   Loop: b.wav (named by a.wav)\n"))},
+        // The names hold a way out of the folder; files of those names wait outside it.
+        {"names that would leave the folder", Where::Everywhere,
+         {{"secret.wav", sample, {}}, {"passwd", sample, {}},
+          {"s/a.wav", part(0, "..\\..\\secret.wav"), {}}, {"t/a.wav", part(0, "/etc/passwd"), {}}},
+         {"--chain", "s" + sep + "a.wav", "t" + sep + "a.wav"}, 1, "*", "", {},
+         [&](const Exit& e) {
+             EXPECT_NE(e.out.find(section(1, "s" + sep + "a.wav", "s" + sep + "a.wav", "14:3:9:45", "14:3:9:205", 160,
+                                          "   Missing: secret.wav (named by s" + sep + "a.wav)\n")),
+                       std::string::npos) << e.out;
+             EXPECT_TRUE(EndsWith(e.out, section(1, "t" + sep + "a.wav", "t" + sep + "a.wav", "14:3:9:45",
+                                                 "14:3:9:205", 160, "   Missing: passwd (named by t" + sep + "a.wav)\n")));
+             EXPECT_EQ(e.out.find("Selected file: \nsecret.wav"), std::string::npos);
+         }},
+        {"a centre frequency fixed in 3 of 5", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}, {"c.wav", part(320, "d.wav", 7050000), {}},
+          {"d.wav", part(480, "e.wav", 7050000), {}}, {"e.wav", part(640, "", 7050000), {}}},
+         {"--chain", "a.wav"}, 1, "*", "", {},
+         endsWith(section(5, "a.wav", "e.wav", "14:3:9:45", "14:3:9:845", 800,
+                          "   Break: b.wav -> c.wav: CenterFreq 7100000 != 7050000\n"))},
+        {"an invalid month", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", Bytes(badMonth.begin(), badMonth.end()), {}},
+          {"c.wav", part(320, ""), {}}},
+         {"--chain", "a.wav"}, 1, "*", "", {},
+         endsWith(section(3, "a.wav", "c.wav", "14:3:9:45", "14:3:9:525", 480,
+                          "   Break: a.wav -> b.wav: gap unreadable\n"))},
+        {"a folder with two chains and a stray file", Where::Everywhere,
+         {{"d/b2.wav", part(160, "b3.wav"), {}}, {"d/a1.wav", part(0, "a2.wav"), {}}, {"d/b1.wav", part(0, "b2.wav"), {}},
+          {"d/a2.wav", part(160, ""), {}}, {"d/b3.wav", part(320, ""), {}}, {"d/z.wav", sample, {}}},
+         {"--chain", "--json", "d"}, 0, "*", "", {},
+         [&](const Exit& e) {
+             std::istringstream lines(e.out);
+             std::string order;
+             for (std::string line; std::getline(lines, line);) {
+                 const json j = json::parse(line);
+                 order += j.contains("chain") ? "| " : j["path"].get<std::string>().substr(2) + " ";
+             }
+             EXPECT_EQ(order, "a1.wav a2.wav | b1.wav b2.wav b3.wav | z.wav | ");
+         }},
+        {"--chain --cf on a chain of 5 with a plain WAV", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), Patched(part(0, "b.wav"), 7050000, 150000)},
+          {"b.wav", part(160, "c.wav"), Patched(part(160, "c.wav"), 7050000, 150000)},
+          {"c.wav", part(320, "d.wav"), Patched(part(320, "d.wav"), 7050000, 150000)},
+          {"d.wav", part(480, "plain.wav"), Patched(part(480, "plain.wav"), 7050000, 150000)},
+          {"plain.wav", plainEnd, {}}},
+         {"--chain", "--cf", "7050k", "a.wav"}, 1,
+         "a.wav: CenterFreq 7100000 -> 7050000\nb.wav: CenterFreq 7100000 -> 7050000\n"
+         "c.wav: CenterFreq 7100000 -> 7050000\nd.wav: CenterFreq 7100000 -> 7050000\n"
+         "plain.wav: not written: no AUXI chunk in this file\n" +
+             section(5, "a.wav", "plain.wav", "14:3:9:45", "0/0/0  0:0:0:0", 640,
+                     "   Break: d.wav -> plain.wav: gap unreadable\n"
+                     "   Break: d.wav -> plain.wav: CnkSampleRate 192000 != 48000\n"
+                     "   Break: d.wav -> plain.wav: CenterFreq 7050000 != 0\n"
+                     "   Break: d.wav -> plain.wav: Bandwidth 150000 != 0\n"
+                     "   Break: d.wav -> plain.wav: Check ok != not-orva\n"),
+         "4 patched, 0 unchanged, 1 refused, 0 failed\n"},
+        {"a chain of Unicode names", Where::Everywhere,
+         {{"Aufnahme M\xC3\xA4rz 1.wav", part(0, "\xE5\xBD\x95\xE9\x9F\xB3 2.wav"), {}},
+          {"\xE5\xBD\x95\xE9\x9F\xB3 2.wav", part(160, ""), {}}},
+         {"--chain", "--csv", "Aufnahme M\xC3\xA4rz 1.wav"}, 0, "*", "", {},
+         [](const Exit& e) {
+             EXPECT_TRUE(EndsWith(e.out, ",Aufnahme M\xC3\xA4rz 1.wav\n")) << e.out;
+             EXPECT_NE(e.out.find("\n\xE5\xBD\x95\xE9\x9F\xB3 2.wav,123296,ok,160,"), std::string::npos) << e.out;
+         }},
+    };
     const bool launched = !EnvOr("KALIMBER_LAUNCHER", "").empty();
+    std::vector<const Case*> all;
     for (const Case& c : cases) {
+        all.push_back(&c);
+    }
+    for (const Case& c : chains) {
+        all.push_back(&c);
+    }
+    for (const Case* row : all) {
+        const Case& c = *row;
         SCOPED_TRACE(c.name);
         if ((c.where == Where::WindowsOnly && !windows) || (c.where == Where::LinuxOnly && windows) ||
             (c.where == Where::Direct && (windows || launched)) ||

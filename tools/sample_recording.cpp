@@ -34,6 +34,31 @@ void SetTime(TimeStamp& t, unsigned year, unsigned month, unsigned dayOfWeek, un
 
 }  // namespace
 
+void SetTime(TimeStamp& t, std::chrono::sys_time<std::chrono::milliseconds> at) {
+    using namespace std::chrono;
+    const sys_days days = floor<std::chrono::days>(at);
+    const year_month_day date{days};
+    const hh_mm_ss<milliseconds> time{at - days};
+    SetTime(t, static_cast<unsigned>(static_cast<int>(date.year())), static_cast<unsigned>(date.month()),
+            weekday{days}.c_encoding(), static_cast<unsigned>(date.day()),
+            static_cast<unsigned>(time.hours().count()), static_cast<unsigned>(time.minutes().count()),
+            static_cast<unsigned>(time.seconds().count()), static_cast<unsigned>(time.subseconds().count()));
+}
+
+std::chrono::sys_time<std::chrono::milliseconds> SampleStart() {
+    using namespace std::chrono;
+    return sys_days{year{2021} / April / 17} + hours{14} + minutes{3} + seconds{9} + milliseconds{45};
+}
+
+RecordingHeader MakeSessionPart(std::chrono::sys_time<std::chrono::milliseconds> start,
+                                const std::string& next) {
+    RecordingHeader h = MakeHeader(SampleDataBytes);
+    SetTime(h.Auxi.StartTime, start);
+    SetTime(h.Auxi.StopTime, start + std::chrono::milliseconds{160});
+    SetText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName, next);
+    return h;
+}
+
 RecordingHeader MakeHeader(std::uint32_t dataBytes) {
     RecordingHeader h{};
     SetId(h.Riff.Id, "RIFF");

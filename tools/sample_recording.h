@@ -2,6 +2,7 @@
 // tests use come from here, so they share one well-formed starting point.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,18 @@ RecordingHeader MakeHeader(std::uint32_t dataBytes);
 
 // Sets a text field from a string, zero-filling the rest of the field.
 void SetText(std::uint8_t* field, std::size_t width, const std::string& text);
+
+// Sets a time stamp to a point on the calendar (UTC), day of week included.
+void SetTime(TimeStamp& t, std::chrono::sys_time<std::chrono::milliseconds> at);
+
+// The sample's start, 17 April 2021 14:03:09.045, as a point on the calendar.
+std::chrono::sys_time<std::chrono::milliseconds> SampleStart();
+
+// One file of a split recording: the well-formed header (10 blocks of 3072
+// frames and 100 bytes, 160 ms), started at start and stopped 160 ms later,
+// naming next.
+RecordingHeader MakeSessionPart(std::chrono::sys_time<std::chrono::milliseconds> start,
+                                const std::string& next);
 
 // Sets a chunk identifier from four characters.
 void SetId(ChunkId& id, const char (&text)[5]);

@@ -1,0 +1,86 @@
+// Split recordings: the chains of files that NextFileName links, found from a
+// first file or in a folder, and the checks that each link holds together.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/path_walk.h"
+#include "header/additional_information.h"
+#include "header/recording_header.h"
+
+namespace kalimber {
+
+// The name a chain could not follow, and the file that names it.
+struct ChainEnd {
+    std::string Name;
+    std::string NamedBy;
+};
+
+struct Chain {
+    std::vector<FoundPath> Files;
+    std::optional<ChainEnd> Missing;  // a name that is no file of the folder
+    std::optional<ChainEnd> Loop;     // a file already in a chain
+};
+
+// What the checks take from one file, loaded from the zero state.
+struct ChainFacts {
+    RecordingCheck Check = RecordingCheck::NotOrva;
+    TimeStamp StartTime{};
+    TimeStamp StopTime{};
+    std::uint32_t WavFileDurationMillisec = 0;
+    // The fields that must not change from one file to the next, in order.
+    std::int64_t Fields[6] = {};
+};
+
+// The labels of ChainFacts::Fields.
+inline constexpr const char* ChainFieldNames[6] = {"CnkSampleRate", "CnkNumChan", "CnkBitPerSample",
+                                                   "CnkAudioFormat", "CenterFreq", "Bandwidth"};
+
+enum class BreakKind { Gap, Overlap, Unreadable, Field };
+
+// One link that does not hold: a gap or an overlap of GapMs, time stamps that
+// are no date and time, or a field (Check included) that differs.
+struct ChainBreak {
+    std::string From;
+    std::string To;
+    BreakKind Kind = BreakKind::Gap;
+    std::int64_t GapMs = 0;
+    std::string Field;
+    std::int64_t FromValue = 0;  // a field's values; the check's are its names
+    std::int64_t ToValue = 0;
+    std::string FromCheck;
+    std::string ToCheck;
+};
+
+// Everything the chain's section shows.
+struct ChainSummary {
+    std::vector<ChainBreak> Breaks;
+    TimeStamp StartTime{};  // the first file's
+    TimeStamp StopTime{};   // the last file's
+    std::uint64_t WavFileDurationMillisec = 0;  // the files' durations added up
+};
+
+// True when no link breaks and the chain ends where its last file names none.
+bool HoldsTogether(const Chain& chain, const ChainSummary& summary);
+
+// The file named by a NextFileName: up to its first NUL, after its last / or \.
+std::string LinkName(std::string_view nextFileName);
+
+// The chain that starts at a file, or every chain of a folder's .wav files
+// (each starts at a file no other one names; a loop without such a head at
+// its bytewise-lowest name), in the order of their first files.
+std::vector<Chain> FindChains(const FoundPath& start);
+
+ChainFacts LoadChainFacts(const FoundPath& file);
+
+// Milliseconds from stop to start on the calendar; nullopt where either is
+// no valid date and time.
+std::optional<std::int64_t> GapMillisec(const TimeStamp& stop, const TimeStamp& start);
+
+ChainSummary CheckChain(const Chain& chain, const std::vector<ChainFacts>& facts, std::int64_t maxGapMs);
+
+}  // namespace kalimber
