@@ -25,7 +25,10 @@ std::string Quoted(const std::string& field) {
 void WriteRow(const std::vector<std::string>& fields) {
     std::string row;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        row += (i == 0 ? "" : ",") + Quoted(fields[i]);
+        if (i > 0) {
+            row += ',';
+        }
+        row += Quoted(fields[i]);
     }
     WriteOutput(row + "\n");
 }

@@ -63,8 +63,10 @@ std::string Changes(const Values& before, const Values& after, const CommandLine
         text += "CenterFreq " + std::to_string(before.CenterFreq) + " -> " + std::to_string(after.CenterFreq);
     }
     if (options.Bandwidth) {
-        text += (text.empty() ? "" : ", ") + std::string("Bandwidth ") + std::to_string(before.Bandwidth) +
-                " -> " + std::to_string(after.Bandwidth);
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += "Bandwidth " + std::to_string(before.Bandwidth) + " -> " + std::to_string(after.Bandwidth);
     }
     return text;
 }
