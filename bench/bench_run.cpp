@@ -40,7 +40,9 @@ struct Sample {
 // Starts exe in the current folder, reads its standard output until expected
 // bytes have arrived (or, with expected 0, until it has been silent for
 // 300 ms), then ends it by its PID and collects its peak memory.
-Sample RunOnce(const std::string& exe, std::size_t expected) {
+// Starts words[0] with its standard output on a pipe and no input; gives
+// its PID, the pipe's reading end and when it started.
+pid_t Spawn(const std::vector<std::string>& words, int& output, Clock::time_point& start) {
     int fds[2];
     if (pipe(fds) != 0) {
         std::perror("pipe");
@@ -52,15 +54,27 @@ Sample RunOnce(const std::string& exe, std::size_t expected) {
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
-    char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
+    std::vector<char*> argv;
+    for (const std::string& word : words) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const auto start = Clock::now();
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) != 0) {
+    start = Clock::now();
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         std::perror("posix_spawn");
         std::exit(1);
     }
     close(fds[1]);
     posix_spawn_file_actions_destroy(&actions);
+    output = fds[0];
+    return pid;
+}
+
+Sample RunOnce(const std::string& exe, std::size_t expected) {
+    int output = -1;
+    Clock::time_point start;
+    const pid_t pid = Spawn({exe}, output, start);
     Sample sample;
     auto last = start;
     char chunk[65536];
@@ -68,12 +82,12 @@ Sample RunOnce(const std::string& exe, std::size_t expected) {
         if (expected != 0 && sample.bytes >= expected) {
             break;
         }
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p{output, POLLIN, 0};
         const int ready = poll(&p, 1, expected != 0 ? 10000 : 300);
         if (ready <= 0) {
             break;  // silent: calibration is over (or the program hangs)
         }
-        const ssize_t got = read(fds[0], chunk, sizeof chunk);
+        const ssize_t got = read(output, chunk, sizeof chunk);
         if (got <= 0) {
             break;
         }
@@ -85,7 +99,7 @@ Sample RunOnce(const std::string& exe, std::size_t expected) {
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
-    close(fds[0]);
+    close(output);
     sample.maxRssKiB = usage.ru_maxrss;
     return sample;
 }
@@ -244,40 +258,19 @@ double SyncMs(const std::string& path, const std::vector<std::uint8_t>& fresh, i
 // Runs a command that exits by itself, its output drained from a pipe, and
 // gives its wall time and peak memory.
 Sample RunToExit(const std::vector<std::string>& words) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
-    std::vector<char*> argv;
-    for (const std::string& word : words) {
-        argv.push_back(const_cast<char*>(word.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const auto start = Clock::now();
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::perror("posix_spawn");
-        std::exit(1);
-    }
-    close(fds[1]);
-    posix_spawn_file_actions_destroy(&actions);
+    int output = -1;
+    Clock::time_point start;
+    const pid_t pid = Spawn(words, output, start);
     Sample sample;
     char chunk[65536];
-    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;) {
+    for (ssize_t got; (got = read(output, chunk, sizeof chunk)) > 0;) {
         sample.bytes += static_cast<std::size_t>(got);
     }
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     sample.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    close(fds[0]);
+    close(output);
     sample.maxRssKiB = usage.ru_maxrss;
     return sample;
 }

@@ -25,7 +25,7 @@ bool LoadFrom(const FoundPath& file) {
         return false;
     }
     std::setvbuf(recording, nullptr, _IONBF, 0);
-    LoadHeader(recording);
+    LoadHeaderAtOnce(recording);
     CheckRecording(recording);
     std::fclose(recording);
     return true;
@@ -65,31 +65,14 @@ Chain Follow(const FoundPath& start, std::set<std::string>& seen) {
     }
 }
 
-bool HasWavName(const std::string& name) {
-    return name.size() >= 4 && MatchesWildcard(name.substr(name.size() - 4), ".wav");
-}
-
 std::vector<Chain> FolderChains(const fs::path& folder) {
-    struct Entry {
-        std::string Name;
-        FoundPath File;
-    };
-    std::vector<Entry> entries;
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        std::string name = PathText(it->path().filename());
-        if (it->is_regular_file(typeError) && HasWavName(name)) {
-            entries.push_back({std::move(name), {it->path(), PathText(it->path()), ""}});
-        }
+    std::string error;
+    const std::vector<FolderEntry> entries = ListFolder(folder, false, error);
+    if (!error.empty()) {
+        return {Chain{{FoundPath{folder, PathText(folder), error}}, {}, {}}};
     }
-    if (error) {
-        return {Chain{{FoundPath{folder, PathText(folder), error.message()}}, {}, {}}};
-    }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.Name < b.Name; });
     std::set<std::string> named;  // names that another file of the folder names, as bytes
-    for (const Entry& entry : entries) {
+    for (const FolderEntry& entry : entries) {
         const std::string next = NextNameOf(entry.File);
         if (next != entry.Name) {
             named.insert(next);
@@ -97,12 +80,12 @@ std::vector<Chain> FolderChains(const fs::path& folder) {
     }
     std::vector<Chain> chains;
     std::set<std::string> seen;
-    for (const Entry& entry : entries) {
+    for (const FolderEntry& entry : entries) {
         if (named.count(entry.Name) == 0) {
             chains.push_back(Follow(entry.File, seen));
         }
     }
-    for (const Entry& entry : entries) {
+    for (const FolderEntry& entry : entries) {
         if (seen.count(entry.File.Text) == 0) {
             chains.push_back(Follow(entry.File, seen));  // a loop with no head
         }

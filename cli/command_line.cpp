@@ -55,18 +55,18 @@ bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& f
         ReportUnreadable(found, options, chain);
         return false;
     }
-    // Unbuffered: the header's five reads read just their bytes, and the
-    // size needs no read at the end of the file.
+    // Unbuffered: the header's reads read just their bytes, and the size
+    // needs no read at the end of the file.
     std::setvbuf(recording, nullptr, _IONBF, 0);
     if (options.Quiet) {
-        LoadHeader(recording);
+        LoadHeaderAtOnce(recording);
     } else if (options.Format == OutputFormat::Text) {
         WriteTextReport(found.Text, recording, first);
         first = false;
     } else {
-        LoadHeader(recording);
+        LoadHeaderAtOnce(recording);
         const std::int64_t size = FileSize(recording);
-        const RecordingCheck check = CheckRecording(recording);
+        const RecordingCheck check = CheckRecordingOfSize(size);
         if (options.Format == OutputFormat::Json) {
             WriteJsonRecord(found.Text, size, check);
         } else {

@@ -37,39 +37,41 @@ std::size_t CharacterLength(std::string_view name, std::size_t i) {
 
 void WalkFolder(const fs::path& folder, bool recursive,
                 const std::function<void(const FoundPath&)>& visit) {
-    struct Entry {
-        std::string Name;
-        fs::path Path;
-        bool Folder;
-    };
-    std::vector<Entry> entries;
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        const bool file = it->is_regular_file(typeError);
-        const bool subfolder = recursive && !it->is_symlink(typeError) && it->is_directory(typeError);
-        std::string name = PathText(it->path().filename());
-        if ((file && HasWavExtension(name)) || subfolder) {
-            entries.push_back({std::move(name), it->path(), subfolder});
-        }
-    }
-    if (error) {
-        visit({folder, PathText(folder), error.message()});
+    std::string error;
+    const std::vector<FolderEntry> entries = ListFolder(folder, recursive, error);
+    if (!error.empty()) {
+        visit({folder, PathText(folder), error});
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.Name < b.Name; });
-    for (const Entry& entry : entries) {
+    for (const FolderEntry& entry : entries) {
         if (entry.Folder) {
-            WalkFolder(entry.Path, recursive, visit);
+            WalkFolder(entry.File.Path, recursive, visit);
         } else {
-            visit({entry.Path, PathText(entry.Path), ""});
+            visit(entry.File);
         }
     }
 }
 
 }  // namespace
+
+std::vector<FolderEntry> ListFolder(const fs::path& folder, bool subfolders, std::string& error) {
+    std::vector<FolderEntry> entries;
+    std::error_code listError;
+    fs::directory_iterator it(folder, listError);
+    for (const fs::directory_iterator end; !listError && it != end; it.increment(listError)) {
+        std::error_code typeError;
+        const bool file = it->is_regular_file(typeError);
+        const bool subfolder = subfolders && !it->is_symlink(typeError) && it->is_directory(typeError);
+        std::string name = PathText(it->path().filename());
+        if ((file && HasWavExtension(name)) || subfolder) {
+            entries.push_back({std::move(name), {it->path(), PathText(it->path()), ""}, subfolder});
+        }
+    }
+    error = listError ? listError.message() : "";
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.Name < b.Name; });
+    return entries;
+}
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
     std::size_t n = 0;

@@ -17,6 +17,18 @@ struct FoundPath {
     std::string Error;  // empty, or the system's reason why it cannot be read
 };
 
+// A folder's entry: a .wav file, or (when asked for) a subfolder.
+struct FolderEntry {
+    std::string Name;  // its name in the folder, as the output shows it
+    FoundPath File;
+    bool Folder;
+};
+
+// The folder's regular .wav files (any case), and with subfolders set its
+// subfolders that are no links, in bytewise order of name; error is the
+// system's reason where the folder cannot be read, else empty.
+std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder, bool subfolders, std::string& error);
+
 // Hands each argument to visit as it stands, wildcards expanded: a folder
 // with folder set, a file (or a path that is neither) without.
 void VisitArguments(const std::vector<std::string>& arguments,

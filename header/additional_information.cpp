@@ -82,12 +82,17 @@ RecordingCheck CheckVendorChunk() {
 }
 
 RecordingCheck CheckRecording(std::FILE* recording) {
+    // The size is taken only for a supported recording.
+    const RecordingCheck check = CheckVendorChunk();
+    return check == RecordingCheck::Ok ? CheckRecordingOfSize(FileSize(recording)) : check;
+}
+
+RecordingCheck CheckRecordingOfSize(std::int64_t fileSize) {
     const RecordingCheck check = CheckVendorChunk();
     if (check != RecordingCheck::Ok) {
         return check;
     }
     const OrvaChunk& orva = g_RecordingHeader.Orva;
-    const std::int64_t fileSize = FileSize(recording);
     const int framesPerBlock = FramesPerBlock(orva.Options1);
     if (framesPerBlock != 0) {
         std::int64_t blocks = 0;

@@ -35,6 +35,9 @@ RecordingCheck CheckVendorChunk();
 // and 3 leave as it was. Leaves the file at its end.
 RecordingCheck CheckRecording(std::FILE* recording);
 
+// The same for a file of fileSize bytes whose size is already known.
+RecordingCheck CheckRecordingOfSize(std::int64_t fileSize);
+
 // The last section of every header report.
 void PrintAdditionalInformation(std::FILE* recording);
 

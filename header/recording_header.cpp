@@ -42,6 +42,10 @@ void LoadHeader(std::FILE* recording) {
     LoadChunk(recording, DataSpan);
 }
 
+void LoadHeaderAtOnce(std::FILE* recording) {
+    LoadChunk(recording, ChunkSpan{0, HeaderSize});
+}
+
 bool HoldsAuxiChunk(std::FILE* recording) {
     if (std::memcmp(g_RecordingHeader.Auxi.Id.data(), "auxi", 4) != 0) {
         return false;

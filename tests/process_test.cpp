@@ -53,6 +53,25 @@ struct Child {
 // reading end is closed before the tool starts, or /dev/full.
 enum class Output { Pipe, ClosedPipe, DevFull };
 
+// In a child process: becomes the tool with arguments, through the launcher,
+// which may carry words of its own ("valgrind --quiet").
+[[noreturn]] void ExecTool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words;
+    std::istringstream launcherWords(EnvOr("KALIMBER_LAUNCHER", ""));
+    for (std::string word; launcherWords >> word;) {
+        words.push_back(word);
+    }
+    words.push_back(kExe);
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
 // A library preloaded into the tool whose fsync always fails; empty where
 // the build has none.
 #if defined(KALIMBER_FSYNC_FAILS)
@@ -66,7 +85,6 @@ const std::string kFsyncFails;
 // library may be preloaded into it (preload, empty for none).
 Child Start(const std::string& folder, Output output = Output::Pipe, int ignored = 0,
             const std::string& preload = "") {
-    const std::string launcher = EnvOr("KALIMBER_LAUNCHER", "");
     int fds[2];
     if (pipe(fds) != 0) {
         return {};
@@ -99,20 +117,7 @@ Child Start(const std::string& folder, Output output = Output::Pipe, int ignored
         if (chdir(folder.c_str()) != 0) {
             _exit(126);
         }
-        // The launcher may carry words of its own ("valgrind --quiet").
-        std::vector<std::string> words;
-        std::istringstream launcherWords(launcher);
-        for (std::string word; launcherWords >> word;) {
-            words.push_back(word);
-        }
-        words.push_back(kExe);
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
-        }
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
+        ExecTool({});
     }
     close(fds[1]);
     return {pid, fds[0]};
@@ -536,20 +541,7 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
         if (chdir(folder.c_str()) != 0) {
             _exit(126);
         }
-        std::vector<std::string> words;
-        std::istringstream launcherWords(EnvOr("KALIMBER_LAUNCHER", ""));
-        for (std::string word; launcherWords >> word;) {
-            words.push_back(word);
-        }
-        words.push_back(kExe);
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
-        }
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
+        ExecTool(arguments);
     }
     close(out[1]);
     close(err[1]);
