@@ -808,7 +808,10 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
                                            {"e.wav", part(640, ""), {}}};
     std::string fiveReports = kBanner;
     for (const File& f : chainOfFive) {
-        fiveReports += (f.path == "a.wav" ? "" : "\n") + reportOf(f.path, f.bytes);
+        if (f.path != "a.wav") {
+            fiveReports += "\n";
+        }
+        fiveReports += reportOf(f.path, f.bytes);
     }
     const Case chains[] = {
         {"chain of 5 that holds together", Where::Everywhere, chainOfFive, {"--chain", "a.wav"}, 0,
