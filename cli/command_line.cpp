@@ -15,6 +15,7 @@
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
+#include "platform/unicode.h"
 #include "run/run.h"
 
 namespace kalimber {
@@ -26,7 +27,7 @@ void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options,
     }
     switch (options.Format) {
         case OutputFormat::Text:
-            PrintError("kalimber: %s: %s\n", found.Text.c_str(), found.Error.c_str());
+            PrintError("kalimber: %s: %s\n", EscapeControls(found.Text).c_str(), found.Error.c_str());
             break;
         case OutputFormat::Json:
             WriteJsonError(found.Text, found.Error);
@@ -43,21 +44,13 @@ void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options,
 bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& first,
                      const std::string* chain = nullptr) {
     ResetRecordingState();
-    std::FILE* recording = nullptr;
-    if (found.Error.empty()) {
-        errno = 0;
-        recording = OpenPath(found.Path, "rb");
-        if (recording == nullptr) {
-            found.Error = std::strerror(errno != 0 ? errno : ENOENT);
-        }
-    }
+    // Unbuffered: the header's reads read just their bytes, and the size
+    // needs no read at the end of the file.
+    std::FILE* recording = found.Error.empty() ? OpenRecording(found.Path, false, found.Error) : nullptr;
     if (recording == nullptr) {
         ReportUnreadable(found, options, chain);
         return false;
     }
-    // Unbuffered: the header's reads read just their bytes, and the size
-    // needs no read at the end of the file.
-    std::setvbuf(recording, nullptr, _IONBF, 0);
     if (options.Quiet) {
         LoadHeaderAtOnce(recording);
     } else if (options.Format == OutputFormat::Text) {
@@ -83,18 +76,22 @@ int Report(const CommandLineOptions& options) {
     } else if (!options.Quiet && options.Format == OutputFormat::Csv) {
         WriteCsvHeader(options.Chain);
     }
-    bool allGood = true;
+    bool allGood = OutputError() == 0;
     bool first = true;
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
         allGood = ReportRecording(found, options, first) && allGood;
+        return OutputError() == 0;  // what comes after a lost line would mislead
     });
     return allGood ? ExitOk : ExitFailed;
 }
 
 int Patch(const CommandLineOptions& options) {
     PatchTally tally;
-    WalkPaths(options.Paths, options.Recursive,
-              [&](const FoundPath& found) { PatchRecording(found, options, tally); });
+    // A lost line never stops the patching: each file is patched whole or not at all.
+    WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+        PatchRecording(found, options, tally);
+        return true;
+    });
     PrintPatchSummary(tally, options.DryRun);
     return tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }
@@ -105,16 +102,19 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
     bool allGood = true;
     bool first = true;
     VisitArguments(options.Paths, [&](const FoundPath& top, bool folder) {
-        std::FILE* probe = folder || !top.Error.empty() ? nullptr : OpenPath(top.Path, "rb");
+        std::string error = top.Error;
+        std::FILE* probe = folder || !error.empty() ? nullptr : OpenRecording(top.Path, false, error);
         if (!folder && probe == nullptr) {
             // No first file, so no chain: said as for any path that cannot be read.
+            FoundPath unreadable = top;
+            unreadable.Error = error;
             if (patch) {
-                PatchRecording(top, options, tally);
+                PatchRecording(unreadable, options, tally);
             } else {
-                ReportRecording(top, options, first);
+                ReportRecording(unreadable, options, first);
             }
             allGood = false;
-            return;
+            return patch || OutputError() == 0;
         }
         if (probe != nullptr) {
             std::fclose(probe);
@@ -140,18 +140,24 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
             } else if (options.Format == OutputFormat::Text && !options.Quiet) {
                 WriteTextChain(chain, summary);
             }
+            if (!patch && OutputError() != 0) {
+                allGood = false;
+                return false;
+            }
         }
+        return true;
     });
     return allGood;
 }
 
-int Dispatch(const std::vector<std::string>& arguments) {
+// patch: set when the arguments ask for a patch.
+int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     CommandLineOptions options;
     const int status = ParseCommandLine(arguments, options);
     if (status >= 0) {
         return status;
     }
-    const bool patch = options.CenterFreq.has_value() || options.Bandwidth.has_value();
+    patch = options.CenterFreq.has_value() || options.Bandwidth.has_value();
     if (!options.Chain) {
         return patch ? Patch(options) : Report(options);
     }
@@ -172,13 +178,27 @@ int Dispatch(const std::vector<std::string>& arguments) {
 
 int RunCommandLine(const std::vector<std::string>& arguments) {
     IgnoreBrokenPipe();
+    ResetOutputError();
     int status = ExitFailed;
+    bool patch = false;
     try {
-        status = Dispatch(arguments);
+        status = Dispatch(arguments, patch);
     } catch (const std::exception& error) {
         PrintError("kalimber: %s\n", error.what());
     }
-    std::fflush(OutputStream());
+    WriteOutputBytes("", 0);
+    if (const int error = OutputError(); error != 0) {
+        // The old values are the way to undo a patch: their loss is told,
+        // even to a reader that has gone. A report's reader that has gone
+        // (| head) needs no word.
+        if (patch) {
+            PrintError("kalimber: standard output: %s: the record of the patches is incomplete\n",
+                       std::strerror(error));
+        } else if (error != EPIPE) {
+            PrintError("kalimber: standard output: %s\n", std::strerror(error));
+        }
+        status = ExitFailed;
+    }
     if (g_Platform.OwnsConsoleAlone()) {
         g_Platform.WaitForEnter();  // started from Explorer: keep the window readable
     }

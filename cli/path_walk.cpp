@@ -35,21 +35,19 @@ std::size_t CharacterLength(std::string_view name, std::size_t i) {
     return length;
 }
 
-void WalkFolder(const fs::path& folder, bool recursive,
-                const std::function<void(const FoundPath&)>& visit) {
+// False when a visit ended the walk.
+bool WalkFolder(const fs::path& folder, bool recursive, const std::function<bool(const FoundPath&)>& visit) {
     std::string error;
     const std::vector<FolderEntry> entries = ListFolder(folder, recursive, error);
     if (!error.empty()) {
-        visit({folder, PathText(folder), error});
-        return;
+        return visit({folder, PathText(folder), error});
     }
     for (const FolderEntry& entry : entries) {
-        if (entry.Folder) {
-            WalkFolder(entry.File.Path, recursive, visit);
-        } else {
-            visit(entry.File);
+        if (!(entry.Folder ? WalkFolder(entry.File.Path, recursive, visit) : visit(entry.File))) {
+            return false;
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -126,7 +124,7 @@ std::vector<std::string> ExpandWildcards(const std::string& argument) {
 }
 
 void VisitArguments(const std::vector<std::string>& arguments,
-                    const std::function<void(const FoundPath&, bool folder)>& visit) {
+                    const std::function<bool(const FoundPath&, bool folder)>& visit) {
     for (const std::string& argument : arguments) {
         const std::vector<std::string> expanded =
             ShellExpandsWildcards ? std::vector<std::string>{argument} : ExpandWildcards(argument);
@@ -134,26 +132,26 @@ void VisitArguments(const std::vector<std::string>& arguments,
             const fs::path path = PathFromText(text);
             std::error_code error;
             const fs::file_status status = fs::status(path, error);
+            bool goOn = true;
             if (!error && fs::is_directory(status)) {
-                visit({path, text, ""}, true);
+                goOn = visit({path, text, ""}, true);
             } else if (!error && !fs::is_regular_file(status)) {
                 // A FIFO would block the read, a device has no recording's size.
-                visit({path, text, "not a regular file"}, false);
+                goOn = visit({path, text, "not a regular file"}, false);
             } else {
-                visit({path, text, ""}, false);  // opening it tells why it cannot be read
+                goOn = visit({path, text, ""}, false);  // opening it tells why it cannot be read
+            }
+            if (!goOn) {
+                return;
             }
         }
     }
 }
 
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
-               const std::function<void(const FoundPath&)>& visit) {
+               const std::function<bool(const FoundPath&)>& visit) {
     VisitArguments(arguments, [&](const FoundPath& found, bool folder) {
-        if (folder) {
-            WalkFolder(found.Path, recursive, visit);
-        } else {
-            visit(found);
-        }
+        return folder ? WalkFolder(found.Path, recursive, visit) : visit(found);
     });
 }
 

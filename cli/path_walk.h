@@ -30,14 +30,16 @@ struct FolderEntry {
 std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder, bool subfolders, std::string& error);
 
 // Hands each argument to visit as it stands, wildcards expanded: a folder
-// with folder set, a file (or a path that is neither) without.
+// with folder set, a file (or a path that is neither) without. A visit that
+// returns false ends the walk.
 void VisitArguments(const std::vector<std::string>& arguments,
-                    const std::function<void(const FoundPath&, bool folder)>& visit);
+                    const std::function<bool(const FoundPath&, bool folder)>& visit);
 
-// Hands every path to visit, one at a time, in order. Only one folder's
-// names are held at a time for sorting (and those of the folders above it).
+// Hands every path to visit, one at a time, in order, until a visit returns
+// false. Only one folder's names are held at a time for sorting (and those
+// of the folders above it).
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
-               const std::function<void(const FoundPath&)>& visit);
+               const std::function<bool(const FoundPath&)>& visit);
 
 // The names that an argument's last component matches when it holds * or ?
 // (ASCII letters in either case, as Windows names compare), in bytewise

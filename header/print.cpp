@@ -2,6 +2,7 @@
 // print reaches the console, pipe or file at once and nothing waits in a buffer.
 #include "header/print.h"
 
+#include <cerrno>
 #include <cstdarg>
 
 namespace kalimber {
@@ -14,12 +15,37 @@ std::FILE* OutputStream() {
 
 namespace {
 
+int g_OutputError = 0;
+
+// Keeps the first failure of a print to the output sink.
+void NoteOutcome(std::FILE* sink, bool failed) {
+    if (failed && g_OutputError == 0 && sink == OutputStream()) {
+        g_OutputError = errno != 0 ? errno : EIO;
+    }
+}
+
 void PrintTo(std::FILE* sink, const char* format, va_list args) {
-    std::vfprintf(sink, format, args);
-    std::fflush(sink);
+    errno = 0;
+    const bool failed = std::vfprintf(sink, format, args) < 0;
+    NoteOutcome(sink, std::fflush(sink) != 0 || failed);
 }
 
 }  // namespace
+
+int OutputError() {
+    return g_OutputError;
+}
+
+void ResetOutputError() {
+    g_OutputError = 0;
+}
+
+void WriteOutputBytes(const char* bytes, std::size_t length) {
+    std::FILE* sink = OutputStream();
+    errno = 0;
+    const bool failed = std::fwrite(bytes, 1, length, sink) != length;
+    NoteOutcome(sink, std::fflush(sink) != 0 || failed);
+}
 
 void Print(const char* format, ...) {
     va_list args;

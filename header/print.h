@@ -2,6 +2,7 @@
 // standard output or (for the command line's errors) standard error.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 namespace kalimber {
@@ -11,6 +12,17 @@ extern std::FILE* g_Output;
 
 // The sink in use: g_Output, or standard output.
 std::FILE* OutputStream();
+
+// The errno of the first print to the output sink that failed (a full disk,
+// a closed pipe), 0 while none has; the command line's exit status tells it.
+int OutputError();
+
+// Forgets a failure, as at the start of a process.
+void ResetOutputError();
+
+// Writes bytes to the output sink as they are and flushes them; a failure
+// is kept for OutputError.
+void WriteOutputBytes(const char* bytes, std::size_t length);
 
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
