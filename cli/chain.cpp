@@ -20,11 +20,11 @@ namespace fs = std::filesystem;
 // Loads a file's header from the zero state; false where it cannot be opened.
 bool LoadFrom(const FoundPath& file) {
     ResetRecordingState();
-    std::FILE* recording = OpenPath(file.Path, "rb");
+    std::string error;
+    std::FILE* recording = OpenRecording(file.Path, false, error);
     if (recording == nullptr) {
         return false;
     }
-    std::setvbuf(recording, nullptr, _IONBF, 0);
     LoadHeaderAtOnce(recording);
     CheckRecording(recording);
     std::fclose(recording);

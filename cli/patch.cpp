@@ -1,9 +1,11 @@
 // Each file is opened, loaded, refused unless it holds an AUXI chunk, written
-// with the one 172-byte AUXI write, synced and read back, then closed.
+// with the one 172-byte AUXI write (undone where it falls short), synced and
+// read back, then closed.
 #include "cli/patch.h"
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -13,6 +15,7 @@
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
+#include "platform/unicode.h"
 
 namespace kalimber {
 namespace {
@@ -35,26 +38,61 @@ std::string SystemReason() {
     return errno != 0 ? std::strerror(errno) : "the system gave no reason";
 }
 
-// Writes the new values and checks them as read back; empty, or why not.
-std::string WriteValues(std::FILE* recording, const Values& after) {
+// The two values as the file holds them now, read afresh; false (with the
+// reason) where they cannot be read.
+bool ReadBack(std::FILE* recording, Values& values, std::string& reason) {
+    std::uint8_t chunk[AuxiSpan.Length];
+    errno = 0;
+    if (!SeekFile(recording, static_cast<std::int64_t>(AuxiSpan.Offset), SEEK_SET) ||
+        std::fread(chunk, 1, sizeof chunk, recording) != sizeof chunk) {
+        reason = SystemReason();
+        return false;
+    }
+    AuxiChunk auxi;
+    std::memcpy(&auxi, chunk, sizeof auxi);
+    values = {auxi.CenterFreq.Get(), auxi.Bandwidth.Get()};
+    return true;
+}
+
+// What a write to the file came to: empty, or why it failed; held is what the
+// file holds afterwards where that could be read back.
+struct Written {
+    std::string Error;
+    std::optional<Values> Held;
+};
+
+// Writes the new values and checks them as read back. A write that fails or
+// falls short is undone: the old chunk is written back and synced, and the
+// header read back tells what the file now holds.
+Written WriteValues(std::FILE* recording, const Values& before, const Values& after) {
     g_RecordingHeader.Auxi.CenterFreq.Set(after.CenterFreq);
     g_RecordingHeader.Auxi.Bandwidth.Set(after.Bandwidth);
     errno = 0;
     if (!StoreAuxiChunk(recording) || std::fflush(recording) != 0) {
-        return SystemReason();
+        std::string error = SystemReason();
+        g_RecordingHeader.Auxi.CenterFreq.Set(before.CenterFreq);
+        g_RecordingHeader.Auxi.Bandwidth.Set(before.Bandwidth);
+        StoreAuxiChunk(recording);
+        g_Platform.SyncFile(recording);
+        Values held{};
+        std::string reason;
+        if (!ReadBack(recording, held, reason)) {
+            return {error + "; the file could not be read back: " + reason, std::nullopt};
+        }
+        error += "; the file holds CenterFreq " + std::to_string(held.CenterFreq) + ", Bandwidth " +
+                 std::to_string(held.Bandwidth);
+        return {error, held};
     }
     errno = 0;
     if (!g_Platform.SyncFile(recording)) {
-        return "sync: " + SystemReason();
+        return {"sync: " + SystemReason(), after};
     }
-    // What a failed read leaves in the image can never pass for the new values.
-    g_RecordingHeader.Auxi.CenterFreq.Set(~after.CenterFreq);
-    g_RecordingHeader.Auxi.Bandwidth.Set(~after.Bandwidth);
-    LoadHeader(recording);
-    if (!(StoredValues() == after)) {
-        return "the header read back does not hold the new values";
+    Values held{};
+    std::string reason;
+    if (!ReadBack(recording, held, reason) || !(held == after)) {
+        return {"the header read back does not hold the new values", after};
     }
-    return "";
+    return {"", after};
 }
 
 std::string Changes(const Values& before, const Values& after, const CommandLineOptions& options) {
@@ -72,7 +110,7 @@ std::string Changes(const Values& before, const Values& after, const CommandLine
 }
 
 void Tell(const FoundPath& found, const CommandLineOptions& options, Result result, const Values* before,
-          const Values& after, const std::string& error) {
+          const std::optional<Values>& after, const std::string& error) {
     if (options.Format == OutputFormat::Json) {
         auto values = [](const Values* v) {
             return v == nullptr ? Json() : Json{{"CenterFreq", v->CenterFreq}, {"Bandwidth", v->Bandwidth}};
@@ -81,7 +119,7 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
         const Json line{{"path", found.Text},
                         {"result", kNames[static_cast<int>(result)]},
                         {"before", values(before)},
-                        {"after", values(before == nullptr ? nullptr : &after)},
+                        {"after", values(before == nullptr || !after ? nullptr : &*after)},
                         {"error", error.empty() ? Json() : Json(error)}};
         WriteOutput(line.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
         return;
@@ -89,13 +127,14 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
     if (options.Quiet) {
         return;
     }
-    const char* path = found.Text.c_str();
+    const std::string shown = EscapeControls(found.Text);
+    const char* path = shown.c_str();
     switch (result) {
         case Result::Patched:
-            Print("%s: %s\n", path, Changes(*before, after, options).c_str());
+            Print("%s: %s\n", path, Changes(*before, *after, options).c_str());
             break;
         case Result::WouldPatch:
-            Print("would patch %s: %s\n", path, Changes(*before, after, options).c_str());
+            Print("would patch %s: %s\n", path, Changes(*before, *after, options).c_str());
             break;
         case Result::Unchanged:
             Print("%s: unchanged\n", path);
@@ -117,37 +156,30 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
 
 void PatchRecording(const FoundPath& found, const CommandLineOptions& options, PatchTally& tally) {
     ResetRecordingState();
-    const Values none{};
     std::string error = found.Error;
-    std::FILE* recording = nullptr;
-    if (error.empty()) {
-        errno = 0;
-        // Never created, never truncated; read-only for a dry run.
-        recording = OpenPath(found.Path, options.DryRun ? "rb" : "rb+");
-        if (recording == nullptr) {
-            error = SystemReason();
-        }
-    }
+    // Never created, never truncated; read-only for a dry run. Unbuffered: a
+    // write that fails leaves nothing behind for the close to retry.
+    std::FILE* recording = error.empty() ? OpenRecording(found.Path, !options.DryRun, error) : nullptr;
     if (recording == nullptr) {
         ++tally.Failed;
-        Tell(found, options, Result::Failed, nullptr, none, error);
+        Tell(found, options, Result::Failed, nullptr, std::nullopt, error);
         return;
     }
-    // Unbuffered: a write that fails leaves nothing behind for the close to retry.
-    std::setvbuf(recording, nullptr, _IONBF, 0);
     LoadHeader(recording);
     Result result = Result::Refused;
     const Values before = StoredValues();
-    const Values after{options.CenterFreq.value_or(before.CenterFreq),
-                       options.Bandwidth.value_or(before.Bandwidth)};
+    std::optional<Values> after = Values{options.CenterFreq.value_or(before.CenterFreq),
+                                         options.Bandwidth.value_or(before.Bandwidth)};
     if (!HoldsAuxiChunk(recording)) {
         error = "no AUXI chunk in this file";
-    } else if (after == before) {
+    } else if (*after == before) {
         result = Result::Unchanged;
     } else if (options.DryRun) {
         result = Result::WouldPatch;
     } else {
-        error = WriteValues(recording, after);
+        const Written written = WriteValues(recording, before, *after);
+        error = written.Error;
+        after = written.Held;
         result = error.empty() ? Result::Patched : Result::Failed;
     }
     if (std::fclose(recording) != 0 && result == Result::Patched) {

@@ -59,8 +59,8 @@ bool StoreAuxiChunk(std::FILE* recording) {
     if (!SeekFile(recording, static_cast<std::int64_t>(AuxiSpan.Offset), SEEK_SET)) {
         return false;
     }
-    const std::size_t put = std::fwrite(HeaderBytes(g_RecordingHeader) + AuxiSpan.Offset, 1,
-                                        AuxiSpan.Length, recording);
+    const std::size_t put = g_Platform.WriteBytes(HeaderBytes(g_RecordingHeader) + AuxiSpan.Offset,
+                                                  AuxiSpan.Length, recording);
     return put == AuxiSpan.Length;
 }
 

@@ -16,6 +16,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #endif
@@ -161,6 +163,25 @@ std::int64_t TellFile(std::FILE* file) {
     return _ftelli64(file);
 }
 
+std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error) {
+    errno = 0;
+    std::FILE* file = _wfopen(path.c_str(), update ? L"rb+" : L"rb");
+    if (file == nullptr) {
+        error = std::strerror(errno != 0 ? errno : ENOENT);
+        return nullptr;
+    }
+    // A pipe, the console or another device is no recording.
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
+        std::fclose(file);
+        error = "not a regular file";
+        return nullptr;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
+}
+
+void OpenClosedStandardDescriptors() {}
+
 std::FILE* OpenByUnicodeName(const std::u16string& name, const char* mode) {
     const std::wstring wideName(name.begin(), name.end());
     const std::wstring wideMode(mode, mode + std::strlen(mode));
@@ -231,6 +252,44 @@ std::int64_t TellFile(std::FILE* file) {
     return static_cast<std::int64_t>(ftello(file));
 }
 
+std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error) {
+    // Non-blocking, so that a FIFO put in a recording's place is not waited
+    // on; cleared again once fstat has shown a regular file.
+    const int fd = open(path.c_str(), (update ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat status {};
+    const int flags = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? fcntl(fd, F_GETFL) : -1;
+    std::FILE* file = nullptr;
+    if (flags == -1) {
+        error = "not a regular file";
+    } else if (fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+               (file = fdopen(fd, update ? "rb+" : "rb")) == nullptr) {
+        error = std::strerror(errno);
+    }
+    if (file == nullptr) {
+        close(fd);
+        return nullptr;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
+}
+
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // The lowest free descriptor: this one, as the ones below it are open.
+            const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+            if (opened > fd) {
+                dup2(opened, fd);
+                close(opened);
+            }
+        }
+    }
+}
+
 std::FILE* OpenByUnicodeName(const std::u16string&, const char*) {
     errno = ENOENT;
     return nullptr;
@@ -256,8 +315,14 @@ std::int64_t FileSize(std::FILE* file) {
 }
 
 namespace {
-constexpr PlatformCalls kSystemCalls{&Sync,       &IsConsole,        &WriteConsoleLine,
+
+std::size_t Write(const void* bytes, std::size_t length, std::FILE* file) {
+    return std::fwrite(bytes, 1, length, file);
+}
+
+constexpr PlatformCalls kSystemCalls{&Sync,       &Write,           &IsConsole,   &WriteConsoleLine,
                                      &DecodeAnsi, &OwnsConsoleAlone, &WaitForEnter};
+
 }  // namespace
 
 PlatformCalls g_Platform = kSystemCalls;

@@ -38,6 +38,17 @@ bool NameStaysInFolder(std::string_view name);
 // Opens a file by its path with a stdio mode such as "rb".
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
 
+// Opens a recording for the command line, read-only or for update, and
+// unbuffered: never waiting on a FIFO or a device, and refusing whatever is
+// not a regular file at the moment it is opened ("not a regular file"). On
+// failure returns nullptr and sets error to the reason.
+std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error);
+
+// Where descriptor 0, 1 or 2 is closed at start, opens it on the null
+// device, so that no file the tool opens can take its place (POSIX; Windows
+// has no such descriptors to take).
+void OpenClosedStandardDescriptors();
+
 // Windows' cmd.exe passes * and ? on as they are; a POSIX shell has
 // already expanded them when the tool starts.
 #if defined(_WIN32)
@@ -71,6 +82,9 @@ void IgnoreBrokenPipe();
 struct PlatformCalls {
     // Writes the stream's data through to its device. False on failure.
     bool (*SyncFile)(std::FILE* file);
+    // Writes length bytes at the stream's position, as fwrite does: returns
+    // how many were written, fewer on a failure (errno tells why).
+    std::size_t (*WriteBytes)(const void* bytes, std::size_t length, std::FILE* file);
     // True when the stream is a console window (never on POSIX systems).
     bool (*IsConsole)(std::FILE* stream);
     // Writes characters and a line end to a console window.

@@ -83,4 +83,29 @@ bool Utf8ToUtf16(std::string_view bytes, std::u16string& text) {
     return true;
 }
 
+std::string EscapeControls(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(bytes.size());
+    auto escape = [&shown](unsigned char b) {
+        shown += "\\x";
+        shown += kHex[b >> 4];
+        shown += kHex[b & 0xF];
+    };
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const bool c1 = b == 0xC2 && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(bytes[i + 1]) <= 0x9F;
+        if (c1) {
+            escape(b);
+            escape(static_cast<unsigned char>(bytes[++i]));
+        } else if (b < 0x20 || b == 0x7F) {
+            escape(b);
+        } else {
+            shown += bytes[i];
+        }
+    }
+    return shown;
+}
+
 }  // namespace kalimber

@@ -22,4 +22,10 @@ bool IsAscii(std::string_view bytes);
 // beyond U+10FFFF) into UTF-16. Returns false where the bytes are not UTF-8.
 bool Utf8ToUtf16(std::string_view bytes, std::u16string& text);
 
+// The bytes with each control shown as \xHH (upper-case hex): 0x00 to 0x1F,
+// 0x7F, and both bytes of a UTF-8 C1 control (C2 80 to C2 9F). Every other
+// byte stays, so a name or a header field can neither start a line of its
+// own nor reach a terminal as a control sequence.
+std::string EscapeControls(std::string_view bytes);
+
 }  // namespace kalimber

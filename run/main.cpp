@@ -6,6 +6,8 @@
 #include "run/run.h"
 
 int main(int argc, char** argv) {
+    // Before any file is opened: a closed standard output must never become a recording.
+    kalimber::OpenClosedStandardDescriptors();
     if (argc > 1) {
         return kalimber::RunCommandLine(kalimber::CommandLineArguments(argc, argv));
     }
