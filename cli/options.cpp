@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "header/print.h"
+#include "platform/unicode.h"
 #include "run/version.h"
 
 namespace kalimber {
@@ -13,7 +14,7 @@ namespace {
 constexpr const char* kUsageHint = "Usage: kalimber [OPTIONS] PATH...  (kalimber --help lists them)\n";
 
 int UsageError(const std::string& message) {
-    PrintError("kalimber: %s\n%s", message.c_str(), kUsageHint);
+    PrintError("kalimber: %s\n%s", EscapeControls(message).c_str(), kUsageHint);
     return ExitUsage;
 }
 

@@ -14,18 +14,23 @@
 namespace kalimber {
 namespace {
 
-void PrintId(const char* format, const ChunkId& id) {
+void PrintId(const char* label, const ChunkId& id, ShownText shown) {
+    if (shown == ShownText::Escaped) {
+        const std::string bytes(reinterpret_cast<const char*>(id.data()), id.size());
+        Print("%s%s\n", label, EscapeControls(bytes).c_str());
+        return;
+    }
     // Each byte is passed as one character: a zero byte is written as a zero byte.
-    Print(format, id[0], id[1], id[2], id[3]);
+    Print("%s%c%c%c%c\n", label, id[0], id[1], id[2], id[3]);
 }
 
 // Text fields end at their first NUL and never run past their width.
 template <std::size_t Width>
-void PrintText(const char* format, const std::uint8_t (&field)[Width]) {
+void PrintText(const char* format, const std::uint8_t (&field)[Width], ShownText shown) {
     static_assert(Width < 128);
     char scratch[128] = {};
     std::memcpy(scratch, field, Width);
-    Print(format, scratch);
+    Print(format, shown == ShownText::Escaped ? EscapeControls(scratch).c_str() : scratch);
 }
 
 const char* AudioFormatName(int format) {
@@ -39,16 +44,16 @@ const char* AudioFormatName(int format) {
     }
 }
 
-void PrintRiff(const RiffChunk& c) {
+void PrintRiff(const RiffChunk& c, ShownText shown) {
     Print("---RIFF Chunk---\n");
-    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    PrintId("   CnkId: ", c.Id, shown);
     Print("   CnkSize: %u\n", c.Size.Get());
-    PrintId("   CnkFormat: %c%c%c%c\n", c.Format);
+    PrintId("   CnkFormat: ", c.Format, shown);
 }
 
-void PrintFmt(const FmtChunk& c) {
+void PrintFmt(const FmtChunk& c, ShownText shown) {
     Print("---FMT Chunk---\n");
-    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    PrintId("   CnkId: ", c.Id, shown);
     Print("   CnkSize: %u\n", c.Size.Get());
     const int audioFormat = c.AudioFormat.Get();
     Print("   CnkAudioFormat: %d ", audioFormat);
@@ -60,9 +65,9 @@ void PrintFmt(const FmtChunk& c) {
     Print("   CnkBitPerSample %d\n", int{c.BitPerSample.Get()});
 }
 
-void PrintAuxi(const AuxiChunk& c) {
+void PrintAuxi(const AuxiChunk& c, ShownText shown) {
     Print("---AUXI Chunk---\n");
-    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    PrintId("   CnkId: ", c.Id, shown);
     Print("   CnkSize: %u\n", c.Size.Get());
     PrintTime(StartTimeLine, c.StartTime);
     PrintTime(StopTimeLine, c.StopTime);
@@ -75,12 +80,12 @@ void PrintAuxi(const AuxiChunk& c) {
     Print("   MaxVal: %u\n", c.MaxVal.Get());
     Print("   Unused4: %u\n", c.Unused4.Get());
     Print("   Unused5: %u\n", c.Unused5.Get());
-    PrintText("   NextFileName: %s\n", c.NextFileName);
+    PrintText("   NextFileName: %s\n", c.NextFileName, shown);
 }
 
-void PrintOrva(const OrvaChunk& c) {
+void PrintOrva(const OrvaChunk& c, ShownText shown) {
     Print("---ORVA Chunk---\n");
-    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    PrintId("   CnkId: ", c.Id, shown);
     Print("   CnkSize: %u\n", c.Size.Get());
     Print("   LocalToUTC: %d\n", static_cast<int>(c.LocalToUTC.Get()));
     Print("   LastDemodFreq: %d\n", static_cast<int>(c.LastDemodFreq.Get()));
@@ -90,7 +95,7 @@ void PrintOrva(const OrvaChunk& c) {
     Print("   Attenuator: %u\n", unsigned{c.Attenuator});
     Print("   VID: %04X\n", unsigned{c.VID.Get()});
     Print("   PID: %04X\n", unsigned{c.PID.Get()});
-    PrintText("   SN: %s\n", c.SN);
+    PrintText("   SN: %s\n", c.SN, shown);
     Print("   RxMode: %u\n", unsigned{c.RxMode});
     Print("   Options1: %u\n", unsigned{c.Options1});
     Print("   Options2: %u\n", unsigned{c.Options2});
@@ -106,13 +111,15 @@ void PrintOrva(const OrvaChunk& c) {
     Print("   Unused9: %u\n", c.Unused9.Get());
 }
 
-void PrintData(const DataChunkHeader& c) {
+void PrintData(const DataChunkHeader& c, ShownText shown) {
     Print("---DATA Chunk---\n");
-    PrintId("   CnkId: %c%c%c%c\n", c.Id);
+    PrintId("   CnkId: ", c.Id, shown);
     Print("   CnkSize: %u\n", c.Size.Get());
 }
 
-void PrintPath(const char* path) {
+void PrintPath(const char* stored, ShownText shown) {
+    const std::string escaped = shown == ShownText::Escaped ? EscapeControls(stored) : "";
+    const char* path = shown == ShownText::Escaped ? escaped.c_str() : stored;
     std::FILE* out = OutputStream();
     if (!g_Platform.IsConsole(out)) {
         Print("%s\n", path);
@@ -133,19 +140,19 @@ void PrintTime(const char* format, const TimeStamp& t) {
           unsigned{t.Millisecond.Get()});
 }
 
-void PrintSelectedFile(const char* path) {
+void PrintSelectedFile(const char* path, ShownText shown) {
     Print("Selected file: \n");
-    PrintPath(path);
+    PrintPath(path, shown);
     Print("\n%s\n", RuleLine);
 }
 
-void PrintHeaderReport(std::FILE* recording) {
+void PrintHeaderReport(std::FILE* recording, ShownText shown) {
     LoadHeader(recording);
-    PrintRiff(g_RecordingHeader.Riff);
-    PrintFmt(g_RecordingHeader.Fmt);
-    PrintAuxi(g_RecordingHeader.Auxi);
-    PrintOrva(g_RecordingHeader.Orva);
-    PrintData(g_RecordingHeader.Data);
+    PrintRiff(g_RecordingHeader.Riff, shown);
+    PrintFmt(g_RecordingHeader.Fmt, shown);
+    PrintAuxi(g_RecordingHeader.Auxi, shown);
+    PrintOrva(g_RecordingHeader.Orva, shown);
+    PrintData(g_RecordingHeader.Data, shown);
     PrintAdditionalInformation(recording);
 }
 

@@ -13,14 +13,18 @@ struct TimeStamp;
 inline constexpr const char* StartTimeLine = "   StartTime: %u/%u/%u  %u:%u:%u:%u\n";
 inline constexpr const char* StopTimeLine = "   StopTime:  %u/%u/%u  %u:%u:%u:%u\n";
 
+// How the report shows a path and the header's text fields: the bytes as
+// stored (a ToDoWave.txt run), or with controls escaped (the command line).
+enum class ShownText { AsStored, Escaped };
+
 // Prints a time stamp with one of the lines above.
 void PrintTime(const char* format, const TimeStamp& t);
 
 // The head of a recording's report: "Selected file: ", the path, a rule.
 // A console window is given the path's characters, so it shows them whatever
 // its code page; a pipe or a file gets the path's bytes.
-void PrintSelectedFile(const char* path);
+void PrintSelectedFile(const char* path, ShownText shown = ShownText::AsStored);
 
-void PrintHeaderReport(std::FILE* recording);
+void PrintHeaderReport(std::FILE* recording, ShownText shown = ShownText::AsStored);
 
 }  // namespace kalimber
