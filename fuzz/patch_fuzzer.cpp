@@ -1,8 +1,13 @@
 // Fuzz target: the command line's patch of one file. The input's first byte
 // picks what is given (bit 0 --cf, bit 1 --bw, neither: both; bit 2
-// --dry-run), the next eight are the two values (little-endian), and the
-// rest is the file. The file keeps its size, changes only in bytes 76..79
-// and 88..91, and not at all when it holds no AUXI chunk or on a dry run.
+// --dry-run; bit 3 a write that stops after as many bytes as the byte after
+// the values says, bit 4 the writes after it too), the next eight are the
+// two values (little-endian), and the rest is the file. The file keeps its
+// size, changes only in bytes 76..79 and 88..91, and not at all when it
+// holds no AUXI chunk or on a dry run; those two fields hold either both
+// old values or both new ones, whatever write failed.
+#include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,8 +16,26 @@
 #include "cli/patch.h"
 #include "fuzz/fuzz_support.h"
 #include "header/print.h"
+#include "platform/platform.h"
 
 using namespace kalimber;
+
+namespace {
+
+std::size_t g_WriteLimit = 0;  // the bytes a failing write puts before it fails
+bool g_FailAgain = false;      // the writes after the first fail the same way
+int g_Writes = 0;
+
+std::size_t FailingWrite(const void* bytes, std::size_t length, std::FILE* file) {
+    const bool fails = g_Writes++ == 0 || g_FailAgain;
+    const std::size_t put = std::fwrite(bytes, 1, fails ? std::min(length, g_WriteLimit) : length, file);
+    if (put < length) {
+        errno = ENOSPC;
+    }
+    return put;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 9 || size > 4096) {
@@ -31,7 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.Bandwidth = value(5);
     }
     options.DryRun = (data[0] & 4) != 0;
-    const std::vector<std::uint8_t> before(data + 9, data + size);
+    const bool failing = (data[0] & 8) != 0;
+    if (failing && size < 10) {
+        return -1;
+    }
+    g_WriteLimit = failing ? data[9] : 0;
+    g_FailAgain = (data[0] & 16) != 0;
+    g_Writes = 0;
+    const std::size_t fileAt = failing ? 10 : 9;
+    const std::vector<std::uint8_t> before(data + fileAt, data + size);
 
     fuzz::EnterScratchFolder();
     fuzz::WriteWhole("r.wav", before.data(), before.size());
@@ -40,7 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PatchTally tally;
     {
         fuzz::OutputSink sink;
+        if (failing) {
+            g_Platform.WriteBytes = &FailingWrite;
+        }
         PatchRecording({"r.wav", "r.wav", ""}, options, tally);
+        g_Platform.WriteBytes = SystemCalls().WriteBytes;
     }
     g_ErrorOutput = nullptr;
     const std::vector<std::uint8_t> after = fuzz::ReadWhole("r.wav");
@@ -53,13 +88,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Require(before[i] == after[i] || (field && holds && !options.DryRun),
                       "only CenterFreq and Bandwidth change, and only when written");
     }
+    auto at = [](const std::vector<std::uint8_t>& file, std::size_t i) {
+        return static_cast<std::uint32_t>(file[i] | file[i + 1] << 8 | file[i + 2] << 16) |
+               static_cast<std::uint32_t>(file[i + 3]) << 24;
+    };
     if (tally.Patched == 1 && !options.DryRun) {
-        auto at = [&after](std::size_t i) {
-            return static_cast<std::uint32_t>(after[i] | after[i + 1] << 8 | after[i + 2] << 16) |
-                   static_cast<std::uint32_t>(after[i + 3]) << 24;
-        };
-        fuzz::Require(!options.CenterFreq || at(76) == *options.CenterFreq, "CenterFreq written");
-        fuzz::Require(!options.Bandwidth || at(88) == *options.Bandwidth, "Bandwidth written");
+        fuzz::Require(!options.CenterFreq || at(after, 76) == *options.CenterFreq, "CenterFreq written");
+        fuzz::Require(!options.Bandwidth || at(after, 88) == *options.Bandwidth, "Bandwidth written");
+        fuzz::Require(!failing || g_WriteLimit >= 172, "a write that fell short counts as failed");
+    }
+    if (holds) {
+        const bool old = at(after, 76) == at(before, 76) && at(after, 88) == at(before, 88);
+        const bool all = at(after, 76) == options.CenterFreq.value_or(at(before, 76)) &&
+                         at(after, 88) == options.Bandwidth.value_or(at(before, 88));
+        fuzz::Require(old || all, "both old values or both new ones");
     }
     return 0;
 }

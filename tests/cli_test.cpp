@@ -1,11 +1,13 @@
 // The command line's own rules, in-process: the strict frequency values, the
-// wildcard matcher Windows builds use, and the wait of an owned console.
+// wildcard matcher Windows builds use, escaped controls and the wait of an
+// owned console.
 #include <gtest/gtest.h>
 
 #include "cli/command_line.h"
 #include "cli/options.h"
 #include "cli/path_walk.h"
 #include "header/print.h"
+#include "platform/unicode.h"
 #include "tests/test_support.h"
 
 namespace kalimber::test {
@@ -47,6 +49,21 @@ TEST(CommandLine, WildcardsMatchAsOnWindows) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MatchesWildcard(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
+    }
+}
+
+TEST(CommandLine, ControlsAreShownEscapedAndNothingElse) {
+    const struct {
+        std::string bytes;
+        const char* shown;
+    } cases[] = {
+        {"a\nb\r", "a\\x0Ab\\x0D"},           {std::string("\0\x1F\x20", 3), "\\x00\\x1F "},
+        {"\x1B[31m", "\\x1B[31m"},             {"\x7E\x7F", "~\\x7F"},
+        {"\xC2\x80\xC2\x9F", "\\xC2\\x80\\xC2\\x9F"}, {"\xC2\xA0 \xC3\xA9", "\xC2\xA0 \xC3\xA9"},
+        {"\x9B \xC2", "\x9B \xC2"},             {"\xC2\xC2\x9B", "\xC2\\xC2\\x9B"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EscapeControls(c.bytes), c.shown) << c.shown;
     }
 }
 

@@ -50,8 +50,9 @@ struct Child {
 };
 
 // Where the tool's standard output goes: a pipe the test reads, a pipe whose
-// reading end is closed before the tool starts, or /dev/full.
-enum class Output { Pipe, ClosedPipe, DevFull };
+// reading end is closed before the tool starts, /dev/full, or nowhere (the
+// descriptor closed, as by >&-).
+enum class Output { Pipe, ClosedPipe, DevFull, Closed };
 
 // In a child process: becomes the tool with arguments, through the launcher,
 // which may carry words of its own ("valgrind --quiet").
@@ -103,6 +104,13 @@ Child Start(const std::string& folder, Output output = Output::Pipe, int ignored
             close(fds[0]);
         }
         close(fds[1]);
+        if (devnull > STDERR_FILENO) {
+            close(devnull);
+        }
+        if (output == Output::Closed) {
+            close(STDIN_FILENO);  // <&- >&-: the files the run opens come first in line
+            close(STDOUT_FILENO);
+        }
         // As a shell starts it: no signal ignored that the tool must decide on itself.
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
@@ -297,8 +305,12 @@ TEST(Process, BundledSampleReportsPatchesAndIdles) {
 }
 
 TEST(Process, CommandsAreCarriedOutWhenNobodyReadsTheOutput) {
-    for (const Output output : {Output::ClosedPipe, Output::DevFull}) {
-        SCOPED_TRACE(output == Output::ClosedPipe ? "closed pipe" : "/dev/full");
+    const bool windows = EndsWith(kExe, ".exe");
+    for (const Output output : {Output::ClosedPipe, Output::DevFull, Output::Closed}) {
+        SCOPED_TRACE(output == Output::ClosedPipe ? "closed pipe" : output == Output::DevFull ? "/dev/full" : "closed");
+        if (output == Output::Closed && windows) {
+            continue;  // descriptors 0 and 1 are POSIX's; wine keeps its own
+        }
         ScratchDir dir;
         WriteFileRaw("sample.wav", SampleRecording());
         WriteFileText("ToDoWave.txt", SourceText("sample/ToDoWave.txt"));
@@ -508,7 +520,34 @@ struct Limits {
     rlim_t fileSize = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
     std::string preload;              // a library in LD_PRELOAD
     std::string failAt;               // which fsync of the preloaded library fails
+    Output output = Output::Pipe;
+    // Called once standard output holds more than the banner: the tool has
+    // listed its folders and, on a pipe it cannot empty, waits there.
+    std::function<void()> onFirstOutput = nullptr;
 };
+
+// Limits with one thing set, for the rows of a table.
+Limits FileSizeLimit(rlim_t bytes) {
+    Limits limits;
+    limits.fileSize = bytes;
+    return limits;
+}
+Limits FsyncFailing(const std::string& preload, const std::string& at) {
+    Limits limits;
+    limits.preload = preload;
+    limits.failAt = at;
+    return limits;
+}
+Limits OutputTo(Output output) {
+    Limits limits;
+    limits.output = output;
+    return limits;
+}
+Limits OnFirstOutput(std::function<void()> hook) {
+    Limits limits;
+    limits.onFirstOutput = std::move(hook);
+    return limits;
+}
 
 // Runs the tool with arguments in folder and reads both outputs to their end;
 // the process must then have exited by itself, never idled.
@@ -519,14 +558,23 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
     if (pipe(out) != 0 || pipe(err) != 0) {
         return {};
     }
+    if (limits.output != Output::Pipe) {
+        close(out[0]);  // nobody reads
+        out[0] = -1;
+    }
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
+        dup2(limits.output == Output::DevFull ? open("/dev/full", O_WRONLY) : out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         const int devnull = open("/dev/null", O_RDWR);
         dup2(devnull, STDIN_FILENO);
         for (const int fd : {out[0], out[1], err[0], err[1]}) {
-            close(fd);
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+        if (limits.output == Output::Closed) {
+            close(STDOUT_FILENO);
         }
         if (limits.fileSize != RLIM_INFINITY) {
             signal(SIGXFSZ, SIG_IGN);
@@ -549,7 +597,8 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
     std::string raw[2];
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     const auto deadline = Clock::now() + kOutputTimeout;
-    int open = 2;
+    int open = out[0] >= 0 ? 2 : 1;
+    bool told = limits.onFirstOutput == nullptr;
     while (open > 0 && Clock::now() < deadline) {
         if (poll(fds, 2, 100) <= 0) {
             continue;
@@ -560,6 +609,10 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
                 const ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
                 if (got > 0) {
                     raw[i].append(chunk, static_cast<std::size_t>(got));
+                    if (i == 0 && !told && raw[0].size() > kBanner.size()) {
+                        told = true;
+                        limits.onFirstOutput();
+                    }
                 } else {
                     close(fds[i].fd);
                     fds[i].fd = -1;
@@ -599,6 +652,9 @@ Bytes OddRecording() {
     h.Orva.Options1 = 6;
     return RecordingWith(h, 1000);
 }
+
+// A NextFileName that would print a false duration line of its own.
+const std::string kForgedNext = "x\n---Additional Information---\n   WavFileDurationMillisec: 86400000";
 
 TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
     using nlohmann::json;
@@ -644,6 +700,19 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         std::function<void(const Exit&)> check = nullptr;
     };
     const Bytes patched = Patched(sample, 7050000, 192000);
+    const Bytes patchedCf = Patched(sample, 7050000, 150000);
+    // Their reports (about 1.1 KB each) fill a 64 KiB pipe well before z.wav.
+    std::vector<File> hundredThenZ;
+    for (int i = 0; i < 100; ++i) {
+        hundredThenZ.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, {}});
+    }
+    hundredThenZ.push_back({"d/z.wav", sample, {}});
+    const Bytes forged = [] {
+        RecordingHeader h = sample::MakeHeader(1000);
+        sample::SetText(h.Orva.SN, sizeof h.Orva.SN, "A\nB\x1B[31mC\xC2\x9B");
+        sample::SetText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName, kForgedNext);
+        return RecordingWith(h, 1000);
+    }();
     const Case cases[] = {
         {"text as the run prints it", Where::Everywhere, {{"sample.wav", sample, {}}}, {"sample.wav"}, 0,
          kBanner + sampleReport, ""},
@@ -769,8 +838,17 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         // No launcher: valgrind's own log would meet the limit too.
         {"patch: writes refused by the file-size limit", Where::Direct,
          {{"a.wav", sample, {}}, {"b.wav", sample, {}}}, {"--cf", "5", "a.wav", "b.wav"}, 1,
-         "a.wav: write failed: File too large\nb.wav: write failed: File too large\n",
-         "0 patched, 0 unchanged, 0 refused, 2 failed\n", {36, "", ""}},
+         "a.wav: write failed: File too large; the file holds CenterFreq 7100000, Bandwidth 150000\n"
+         "b.wav: write failed: File too large; the file holds CenterFreq 7100000, Bandwidth 150000\n",
+         "0 patched, 0 unchanged, 0 refused, 2 failed\n", FileSizeLimit(36)},
+        // The write stops at byte 80, after the new CenterFreq and before the
+        // new Bandwidth: the old chunk goes back, and the file holds both old values.
+        {"patch: a write cut short is undone", Where::Direct, {{"r.wav", sample, sample}},
+         {"--json", "--cf", "7.05M", "--bw", "192k", "r.wav"}, 1,
+         R"({"path":"r.wav","result":"failed","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
+         R"("after":{"CenterFreq":7100000,"Bandwidth":150000},)"
+         R"("error":"File too large; the file holds CenterFreq 7100000, Bandwidth 150000"})" "\n",
+         "0 patched, 0 unchanged, 0 refused, 1 failed\n", FileSizeLimit(80)},
         // The second of three syncs fails: that file fails, the ones after it are patched.
         {"patch: a failed sync in the middle of a batch", Where::Direct,
          {{"a.wav", sample, Patched(sample, 5, 150000)}, {"b.wav", sample, Patched(sample, 5, 150000)},
@@ -778,7 +856,69 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {"--cf", "5", "a.wav", "b.wav", "c.wav"}, 1,
          "a.wav: CenterFreq 7100000 -> 5\nb.wav: write failed: sync: Input/output error\n"
          "c.wav: CenterFreq 7100000 -> 5\n",
-         "2 patched, 0 unchanged, 0 refused, 1 failed\n", {RLIM_INFINITY, kFsyncFails, "2"}},
+         "2 patched, 0 unchanged, 0 refused, 1 failed\n", FsyncFailing(kFsyncFails, "2")},
+        // Lost output: a report stops and says so (a reader that has gone needs
+        // no word); a patch goes on, and says its record is incomplete.
+        {"report to a full disk", Where::Everywhere, {{"a.wav", sample, {}}, {"b.wav", sample, {}}},
+         {"a.wav", "b.wav"}, 1, "", "kalimber: standard output: No space left on device\n",
+         OutputTo(Output::DevFull)},
+        {"report into a closed pipe", Where::Everywhere, {{"a.wav", sample, {}}}, {"--csv", "a.wav"}, 1, "", "",
+         OutputTo(Output::ClosedPipe)},
+        {"patch to a full disk", Where::Everywhere, {{"a.wav", sample, patchedCf}, {"b.wav", sample, patchedCf}},
+         {"--cf", "7.05M", "a.wav", "b.wav"}, 1, "",
+         "2 patched, 0 unchanged, 0 refused, 0 failed\n"
+         "kalimber: standard output: No space left on device: the record of the patches is incomplete\n",
+         OutputTo(Output::DevFull)},
+        {"patch into a closed pipe", Where::Everywhere, {{"a.wav", sample, patchedCf}},
+         {"--json", "--cf", "7.05M", "a.wav"}, 1, "",
+         "1 patched, 0 unchanged, 0 refused, 0 failed\n"
+         "kalimber: standard output: Broken pipe: the record of the patches is incomplete\n",
+         OutputTo(Output::ClosedPipe)},
+        // Started with >&-: the recording must not become descriptor 1, where
+        // the patch line would land in it. POSIX descriptors only.
+        {"patch with standard output closed", Where::LinuxOnly, {{"a.wav", sample, patchedCf}},
+         {"--cf", "7.05M", "a.wav"}, 0, "", "1 patched, 0 unchanged, 0 refused, 0 failed\n",
+         OutputTo(Output::Closed)},
+        // The pipe fills, so the tool waits in the a*.wav reports while z.wav
+        // becomes a FIFO with no writer; opening it must not wait too.
+        {"a file turned FIFO after the listing", Where::Everywhere, hundredThenZ, {"d"}, 1, "*",
+         "kalimber: d" + sep + "z.wav: not a regular file\n",
+         OnFirstOutput([] {
+             std::filesystem::remove("d/z.wav");
+             mkfifo("d/z.wav", 0644);
+         })},
+        // Header text and names that would forge a line or reach the terminal.
+        {"text: controls escaped in fields and chain sections", Where::Everywhere, {{"f.wav", forged, {}}},
+         {"--chain", "f.wav"}, 1, "*", "", {},
+         [](const Exit& e) {
+             EXPECT_NE(e.out.find("   SN: A\\x0AB\\x1B[31mC\\xC2\\x9B\n"), std::string::npos) << e.out;
+             EXPECT_NE(e.out.find("   NextFileName: x\\x0A---Additional Information---\\x0A   "
+                                  "WavFileDurationMillisec: 86400000\n"),
+                       std::string::npos);
+             EXPECT_NE(e.out.find("   Missing: x\\x0A---Additional"), std::string::npos);
+             EXPECT_EQ(e.out.find("\n---Additional Information---"), e.out.rfind("\n---Additional Information---"));
+             EXPECT_EQ(e.out.find_first_of(std::string("\x1B\0", 2)), std::string::npos);
+         }},
+        {"text: a name with a line end, reported and not found", Where::LinuxOnly, {{"a\nb.wav", sample, {}}},
+         {"a\nb.wav", "no\nsuch.wav"}, 1, "*", "kalimber: no\\x0Asuch.wav: " + missing + "\n", {},
+         [](const Exit& e) { EXPECT_NE(e.out.find("Selected file: \na\\x0Ab.wav\n\n"), std::string::npos); }},
+        {"patch line: a name with a line end", Where::LinuxOnly, {{"a\nb.wav", sample, patchedCf}},
+         {"--cf", "7.05M", "a\nb.wav"}, 0, "a\\x0Ab.wav: CenterFreq 7100000 -> 7050000\n",
+         "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+        {"JSON keeps the exact text", Where::LinuxOnly, {{"a\nb.wav", forged, {}}}, {"--json", "a\nb.wav"}, 0, "*",
+         "", {},
+         [](const Exit& e) {
+             const json j = json::parse(e.out);
+             EXPECT_EQ(j["path"], "a\nb.wav");
+             EXPECT_EQ(j["ORVA"]["SN"], "A\nB\x1B[31mC\xC2\x9B");
+             EXPECT_EQ(j["AUXI"]["NextFileName"], kForgedNext);
+         }},
+        {"CSV keeps the exact text", Where::LinuxOnly, {{"a\nb.wav", forged, {}}}, {"--csv", "a\nb.wav"}, 0, "*",
+         "", {},
+         [](const Exit& e) {
+             EXPECT_NE(e.out.find("\n\"a\nb.wav\",1316,ok,"), std::string::npos) << e.out;
+             EXPECT_NE(e.out.find(",\"A\nB\x1B[31mC\xC2\x9B\",\"" + kForgedNext + "\","), std::string::npos);
+         }},
     };
     // Split recordings: files of 160 ms each from the sample's start, at
     // offsets in ms, each naming the next; a section as the tool prints it.
@@ -950,6 +1090,9 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         }
         for (const File& f : c.files) {
             SCOPED_TRACE(f.path);
+            if (std::filesystem::is_fifo(f.path)) {
+                continue;  // made one while the tool ran
+            }
             const Bytes& want = f.after.empty() ? f.bytes : f.after;
             EXPECT_TRUE(ReadFileBytes(f.path) == want);
             if (f.after.empty()) {
