@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdarg>
 
+#include "platform/platform.h"
+
 namespace kalimber {
 
 std::FILE* g_Output = nullptr;
@@ -20,7 +22,7 @@ int g_OutputError = 0;
 // Keeps the first failure of a print to the output sink.
 void NoteOutcome(std::FILE* sink, bool failed) {
     if (failed && g_OutputError == 0 && sink == OutputStream()) {
-        g_OutputError = errno != 0 ? errno : EIO;
+        g_OutputError = WriteErrorNumber(errno != 0 ? errno : EIO);
     }
 }
 

@@ -182,6 +182,14 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
 
 void OpenClosedStandardDescriptors() {}
 
+int WriteErrorNumber(int error) {
+    // The C runtime keeps the system's own code of its last failure: a pipe
+    // being closed, or (as wine says it) one with nobody at its other end.
+    const unsigned long system = _doserrno;
+    return system == ERROR_NO_DATA || system == ERROR_BROKEN_PIPE || system == ERROR_PIPE_NOT_CONNECTED ? EPIPE
+                                                                                                        : error;
+}
+
 std::FILE* OpenByUnicodeName(const std::u16string& name, const char* mode) {
     const std::wstring wideName(name.begin(), name.end());
     const std::wstring wideMode(mode, mode + std::strlen(mode));
@@ -275,6 +283,10 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
     }
     std::setvbuf(file, nullptr, _IONBF, 0);
     return file;
+}
+
+int WriteErrorNumber(int error) {
+    return error;
 }
 
 void OpenClosedStandardDescriptors() {

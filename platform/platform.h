@@ -38,6 +38,10 @@ bool NameStaysInFolder(std::string_view name);
 // Opens a file by its path with a stdio mode such as "rb".
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
 
+// The errno of a write that just failed, with a reader that has gone always
+// EPIPE: Windows' C runtime gives EINVAL for a pipe that is being closed.
+int WriteErrorNumber(int error);
+
 // Opens a recording for the command line, read-only or for update, and
 // unbuffered: never waiting on a FIFO or a device, and refusing whatever is
 // not a regular file at the moment it is opened ("not a regular file"). On

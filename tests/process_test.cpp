@@ -859,12 +859,13 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          "2 patched, 0 unchanged, 0 refused, 1 failed\n", FsyncFailing(kFsyncFails, "2")},
         // Lost output: a report stops and says so (a reader that has gone needs
         // no word); a patch goes on, and says its record is incomplete.
-        {"report to a full disk", Where::Everywhere, {{"a.wav", sample, {}}, {"b.wav", sample, {}}},
+        // Wine takes every write to /dev/full as done.
+        {"report to a full disk", Where::LinuxOnly, {{"a.wav", sample, {}}, {"b.wav", sample, {}}},
          {"a.wav", "b.wav"}, 1, "", "kalimber: standard output: No space left on device\n",
          OutputTo(Output::DevFull)},
         {"report into a closed pipe", Where::Everywhere, {{"a.wav", sample, {}}}, {"--csv", "a.wav"}, 1, "", "",
          OutputTo(Output::ClosedPipe)},
-        {"patch to a full disk", Where::Everywhere, {{"a.wav", sample, patchedCf}, {"b.wav", sample, patchedCf}},
+        {"patch to a full disk", Where::LinuxOnly, {{"a.wav", sample, patchedCf}, {"b.wav", sample, patchedCf}},
          {"--cf", "7.05M", "a.wav", "b.wav"}, 1, "",
          "2 patched, 0 unchanged, 0 refused, 0 failed\n"
          "kalimber: standard output: No space left on device: the record of the patches is incomplete\n",
@@ -880,8 +881,9 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {"--cf", "7.05M", "a.wav"}, 0, "", "1 patched, 0 unchanged, 0 refused, 0 failed\n",
          OutputTo(Output::Closed)},
         // The pipe fills, so the tool waits in the a*.wav reports while z.wav
-        // becomes a FIFO with no writer; opening it must not wait too.
-        {"a file turned FIFO after the listing", Where::Everywhere, hundredThenZ, {"d"}, 1, "*",
+        // becomes a FIFO with no writer; opening it must not wait too. Under
+        // wine a full pipe does not hold the .exe, so it is done before the swap.
+        {"a file turned FIFO after the listing", Where::LinuxOnly, hundredThenZ, {"d"}, 1, "*",
          "kalimber: d" + sep + "z.wav: not a regular file\n",
          OnFirstOutput([] {
              std::filesystem::remove("d/z.wav");
