@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/patch.h"
 #include "cli/path_walk.h"
+#include "cli/progress.h"
 #include "cli/writers.h"
 #include "header/additional_information.h"
 #include "header/print.h"
@@ -21,37 +22,49 @@
 namespace kalimber {
 namespace {
 
-void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options, const std::string* chain) {
-    if (options.Quiet) {
-        return;
-    }
-    switch (options.Format) {
-        case OutputFormat::Text:
-            PrintError("kalimber: %s: %s\n", EscapeControls(found.Text).c_str(), found.Error.c_str());
-            break;
-        case OutputFormat::Json:
-            WriteJsonError(found.Text, found.Error);
-            break;
-        case OutputFormat::Csv:
-            WriteCsvError(found.Text, found.Error, chain);
-            break;
+// How one file of a report came out, for the summary line.
+enum class Outcome { Recording, NotOrva, UnsupportedVersion, Unreadable };
+
+struct ReportTally {
+    int Files = 0;
+    int Counts[4] = {};  // by Outcome
+};
+
+// "20 files: 18 recordings, 1 not-orva, 0 unsupported-version, 1 could not be read"
+// (chains end in their sections instead).
+void PrintReportSummary(const ReportTally& tally) {
+    PrintError("%d files: %d %s, %d not-orva, %d unsupported-version, %d could not be read\n", tally.Files,
+               tally.Counts[0], tally.Counts[0] == 1 ? "recording" : "recordings", tally.Counts[1], tally.Counts[2],
+               tally.Counts[3]);
+}
+
+// A path that cannot be read: in the text form always on standard error; in
+// JSON and CSV as a record, or on standard error where no record is written.
+void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options, bool records,
+                      const std::string* chain) {
+    if (options.Format == OutputFormat::Text || !records) {
+        PrintError("kalimber: %s: %s\n", EscapeControls(found.Text).c_str(), found.Error.c_str());
+    } else if (options.Format == OutputFormat::Json) {
+        WriteJsonError(found.Text, found.Error);
+    } else {
+        WriteCsvError(found.Text, found.Error, chain, nullptr);
     }
 }
 
-// Reports one file; false when it cannot be opened or is no supported
-// recording. first: no text report has been written yet; chain: the first
-// file of the chain it belongs to, for the CSV row.
-bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& first,
-                     const std::string* chain = nullptr) {
+// Reports one file. records: its record goes to standard output (not under
+// -q or --summary); first: no text report has been written yet; chain and
+// link: the CSV row's chain column (its first file) and link column.
+Outcome ReportRecording(FoundPath found, const CommandLineOptions& options, bool records, bool& first,
+                        const std::string* chain = nullptr, const std::string* link = nullptr) {
     ResetRecordingState();
     // Unbuffered: the header's reads read just their bytes, and the size
     // needs no read at the end of the file.
     std::FILE* recording = found.Error.empty() ? OpenRecording(found.Path, false, found.Error) : nullptr;
     if (recording == nullptr) {
-        ReportUnreadable(found, options, chain);
-        return false;
+        ReportUnreadable(found, options, records, chain);
+        return Outcome::Unreadable;
     }
-    if (options.Quiet) {
+    if (!records) {
         LoadHeaderAtOnce(recording);
     } else if (options.Format == OutputFormat::Text) {
         WriteTextReport(found.Text, recording, first);
@@ -63,42 +76,101 @@ bool ReportRecording(FoundPath found, const CommandLineOptions& options, bool& f
         if (options.Format == OutputFormat::Json) {
             WriteJsonRecord(found.Text, size, check);
         } else {
-            WriteCsvRecord(found.Text, size, check, chain);
+            WriteCsvRecord(found.Text, size, check, chain, link);
         }
     }
     std::fclose(recording);
-    return CheckVendorChunk() == RecordingCheck::Ok;
+    switch (CheckVendorChunk()) {
+        case RecordingCheck::Ok:
+            return Outcome::Recording;
+        case RecordingCheck::NotOrva:
+            return Outcome::NotOrva;
+        case RecordingCheck::UnsupportedVersion:
+            break;
+    }
+    return Outcome::UnsupportedVersion;
+}
+
+// Counts a file's outcome; true for a supported recording.
+bool Count(ReportTally& tally, Outcome outcome) {
+    ++tally.Files;
+    ++tally.Counts[static_cast<int>(outcome)];
+    return outcome == Outcome::Recording;
+}
+
+void SayNoWavFiles(const FoundPath& folder) {
+    PrintError("kalimber: %s: %s\n", EscapeControls(folder.Text).c_str(), NoWavFilesReason);
+}
+
+// How many paths the walk will hand on, for the progress line; only
+// walked where the line can be shown.
+std::uint64_t CountPaths(const CommandLineOptions& options, bool shown) {
+    std::uint64_t paths = 0;
+    if (shown && !options.Quiet && IsTerminal(ErrorStream())) {
+        WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+            paths += found.Error != NoWavFilesReason;
+            return true;
+        });
+    }
+    return paths;
 }
 
 int Report(const CommandLineOptions& options) {
-    if (!options.Quiet && options.Format == OutputFormat::Text) {
+    const bool records = !options.Quiet;
+    if (records && options.Format == OutputFormat::Text) {
         PrintBanner();
-    } else if (!options.Quiet && options.Format == OutputFormat::Csv) {
-        WriteCsvHeader(options.Chain);
+    } else if (records && options.Format == OutputFormat::Csv) {
+        WriteCsvHeader(false);
     }
+    Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options, true));
     bool allGood = OutputError() == 0;
     bool first = true;
+    ReportTally tally;
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        allGood = ReportRecording(found, options, first) && allGood;
+        HideProgress(progress);
+        if (found.Error == NoWavFilesReason) {
+            SayNoWavFiles(found);
+            allGood = false;
+            return true;
+        }
+        allGood = Count(tally, ReportRecording(found, options, records, first)) && allGood;
+        StepProgress(progress, found.Text);
         return OutputError() == 0;  // what comes after a lost line would mislead
     });
+    HideProgress(progress);
+    if (!options.Quiet && tally.Files > 1) {
+        PrintReportSummary(tally);
+    }
     return allGood ? ExitOk : ExitFailed;
 }
 
 int Patch(const CommandLineOptions& options) {
     PatchTally tally;
+    bool allFound = true;
+    Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options, true));
     // A lost line never stops the patching: each file is patched whole or not at all.
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+        HideProgress(progress);
+        if (found.Error == NoWavFilesReason) {
+            SayNoWavFiles(found);
+            allFound = false;
+            return true;
+        }
         PatchRecording(found, options, tally);
+        StepProgress(progress, found.Text);
         return true;
     });
+    HideProgress(progress);
     PrintPatchSummary(tally, options.DryRun);
-    return tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
+    return allFound && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }
 
 // Each chain: its files reported or patched, then its section as the files
-// now stand. False when a file or a link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTally& tally) {
+// now stand (with --summary, the section alone). False when a file or a
+// link fails.
+bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTally& patched,
+                         ReportTally& reported) {
+    const bool records = !options.Quiet && !options.Summary;
     bool allGood = true;
     bool first = true;
     VisitArguments(options.Paths, [&](const FoundPath& top, bool folder) {
@@ -109,9 +181,13 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
             FoundPath unreadable = top;
             unreadable.Error = error;
             if (patch) {
-                PatchRecording(unreadable, options, tally);
+                PatchRecording(unreadable, options, patched);
             } else {
-                ReportRecording(unreadable, options, first);
+                // In CSV it heads a chain of its own, so its row has every column.
+                const bool csv = options.Format == OutputFormat::Csv;
+                const std::string none;
+                Count(reported, ReportRecording(unreadable, options, records, first, csv ? &top.Text : nullptr,
+                                                csv ? &none : nullptr));
             }
             allGood = false;
             return patch || OutputError() == 0;
@@ -119,26 +195,51 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
         if (probe != nullptr) {
             std::fclose(probe);
         }
-        for (const Chain& chain : FindChains(top)) {
-            const std::string& head = chain.Files.front().Text;
-            for (const FoundPath& file : chain.Files) {
-                if (patch) {
-                    PatchRecording(file, options, tally);
-                } else {
-                    const std::string* column = options.Format == OutputFormat::Csv ? &head : nullptr;
-                    allGood = ReportRecording(file, options, first, column) && allGood;
+        const std::vector<Chain> chains = FindChains(top);
+        if (folder && chains.empty()) {
+            SayNoWavFiles(top);
+            allGood = false;
+        }
+        for (const Chain& chain : chains) {
+            // A report checks the links first, so that each CSV row can say
+            // how its link holds; a patch checks them as its files now stand.
+            auto check = [&] {
+                std::vector<ChainFacts> facts;
+                for (const FoundPath& file : chain.Files) {
+                    facts.push_back(LoadChainFacts(file));
                 }
+                return CheckChain(chain, facts, options.MaxGapMs);
+            };
+            ChainSummary summary;
+            if (!patch) {
+                summary = check();
             }
-            std::vector<ChainFacts> facts;
-            for (const FoundPath& file : chain.Files) {
-                facts.push_back(LoadChainFacts(file));
+            const std::string& head = chain.Files.front().Text;
+            for (std::size_t i = 0; i < chain.Files.size(); ++i) {
+                const FoundPath& file = chain.Files[i];
+                if (patch) {
+                    PatchRecording(file, options, patched);
+                    continue;
+                }
+                const bool csv = options.Format == OutputFormat::Csv;
+                const std::string link = csv && i > 0 ? LinkText(summary, chain.Files[i - 1].Text, file.Text) : "";
+                const Outcome outcome =
+                    ReportRecording(file, options, records, first, csv ? &head : nullptr, csv ? &link : nullptr);
+                allGood = Count(reported, outcome) && allGood;
             }
-            const ChainSummary summary = CheckChain(chain, facts, options.MaxGapMs);
+            if (patch) {
+                summary = check();
+            }
             allGood = HoldsTogether(chain, summary) && allGood;
+            if (options.Quiet) {
+                continue;
+            }
             if (options.Format == OutputFormat::Json) {
                 WriteJsonChain(chain, summary);
-            } else if (options.Format == OutputFormat::Text && !options.Quiet) {
+            } else if (options.Format == OutputFormat::Text) {
                 WriteTextChain(chain, summary);
+            } else if (options.Summary) {
+                WriteCsvChain(chain, summary);
             }
             if (!patch && OutputError() != 0) {
                 allGood = false;
@@ -161,17 +262,19 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     if (!options.Chain) {
         return patch ? Patch(options) : Report(options);
     }
-    if (!patch && !options.Quiet && options.Format == OutputFormat::Text) {
+    const bool records = !patch && !options.Quiet;
+    if (records && options.Format == OutputFormat::Text && !options.Summary) {
         PrintBanner();
-    } else if (!patch && !options.Quiet && options.Format == OutputFormat::Csv) {
-        WriteCsvHeader(true);
+    } else if (records && options.Format == OutputFormat::Csv) {
+        options.Summary ? WriteCsvChainHeader() : WriteCsvHeader(true);
     }
-    PatchTally tally;
-    const bool allGood = ReportOrPatchChains(options, patch, tally);
+    PatchTally patched;
+    ReportTally reported;
+    const bool allGood = ReportOrPatchChains(options, patch, patched, reported);
     if (patch) {
-        PrintPatchSummary(tally, options.DryRun);
+        PrintPatchSummary(patched, options.DryRun);
     }
-    return allGood && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
+    return allGood && patched.Refused == 0 && patched.Failed == 0 ? ExitOk : ExitFailed;
 }
 
 }  // namespace

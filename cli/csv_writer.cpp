@@ -50,12 +50,61 @@ void WriteCsvHeader(bool chain) {
                                       "CnkBitPerSample", "CnkAudioFormat", "SN", "NextFileName", "error"};
     if (chain) {
         names.push_back("chain");
+        names.push_back("link");
     }
     WriteRow(names);
 }
 
+namespace {
+
+// One break as the link column and the first_break column show it.
+std::string BreakText(const ChainBreak& b) {
+    switch (b.Kind) {
+        case BreakKind::Gap:
+            return "gap " + std::to_string(b.GapMs) + " ms";
+        case BreakKind::Overlap:
+            return "overlap " + std::to_string(-b.GapMs) + " ms";
+        case BreakKind::Unreadable:
+            return "gap unreadable";
+        case BreakKind::Field:
+            break;
+    }
+    if (b.Field == "Check") {
+        return "Check " + b.FromCheck + " -> " + b.ToCheck;
+    }
+    return b.Field + " " + std::to_string(b.FromValue) + " -> " + std::to_string(b.ToValue);
+}
+
+}  // namespace
+
+std::string LinkText(const ChainSummary& summary, const std::string& from, const std::string& to) {
+    std::string text;
+    for (const ChainBreak& b : summary.Breaks) {
+        if (b.From == from && b.To == to) {
+            text += (text.empty() ? "" : "; ") + BreakText(b);
+        }
+    }
+    return text;
+}
+
+void WriteCsvChainHeader() {
+    WriteRow({"chain", "files", "StartTime", "StopTime", "WavFileDurationMillisec", "breaks", "missing", "loop",
+              "fork", "first_break"});
+}
+
+void WriteCsvChain(const Chain& chain, const ChainSummary& summary) {
+    const std::string firstBreak =
+        summary.Breaks.empty()
+            ? ""
+            : summary.Breaks.front().From + " -> " + summary.Breaks.front().To + ": " + BreakText(summary.Breaks.front());
+    WriteRow({WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), Time(summary.StartTime),
+              Time(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
+              std::to_string(summary.Breaks.size()), chain.Missing ? WellFormedUtf8(chain.Missing->Name) : "",
+              chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", "", WellFormedUtf8(firstBreak)});
+}
+
 void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check,
-                    const std::string* chain) {
+                    const std::string* chain, const std::string* link) {
     const RecordingHeader& h = g_RecordingHeader;
     const bool ok = check == RecordingCheck::Ok;
     std::vector<std::string> fields({WellFormedUtf8(path), std::to_string(size), CheckName(check),
@@ -68,16 +117,19 @@ void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck c
               WellFormedUtf8(FieldText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName)), ""});
     if (chain != nullptr) {
         fields.push_back(WellFormedUtf8(*chain));
+        fields.push_back(link != nullptr ? WellFormedUtf8(*link) : "");
     }
     WriteRow(fields);
 }
 
-void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain) {
+void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain,
+                   const std::string* link) {
     std::vector<std::string> fields(15);
     fields.front() = WellFormedUtf8(path);
     fields.back() = WellFormedUtf8(reason);
     if (chain != nullptr) {
         fields.push_back(WellFormedUtf8(*chain));
+        fields.push_back(link != nullptr ? WellFormedUtf8(*link) : "");
     }
     WriteRow(fields);
 }

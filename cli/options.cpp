@@ -2,8 +2,11 @@
 // the strict reading of a frequency, which must never write a typo.
 #include "cli/options.h"
 
+#include <optional>
+
 #include <CLI/CLI.hpp>
 
+#include "cli/help.h"
 #include "header/print.h"
 #include "platform/unicode.h"
 #include "run/version.h"
@@ -11,7 +14,7 @@
 namespace kalimber {
 namespace {
 
-constexpr const char* kUsageHint = "Usage: kalimber [OPTIONS] PATH...  (kalimber --help lists them)\n";
+constexpr const char* kUsageHint = "Try 'kalimber --help'.\n";
 
 int UsageError(const std::string& message) {
     PrintError("kalimber: %s\n%s", EscapeControls(message).c_str(), kUsageHint);
@@ -29,12 +32,12 @@ std::string_view Digits(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
-bool ParseHertz(std::string_view text, std::uint32_t& hertz) {
+HertzReading ReadHertz(std::string_view text, std::uint32_t& hertz) {
     constexpr std::uint64_t kMax = 4294967295;
     std::size_t i = 0;
     const std::string_view whole = Digits(text, i);
     if (whole.empty()) {
-        return false;
+        return HertzReading::NotAFrequency;
     }
     std::string_view fraction;
     const bool point = i < text.size() && text[i] == '.';
@@ -42,32 +45,36 @@ bool ParseHertz(std::string_view text, std::uint32_t& hertz) {
         ++i;
         fraction = Digits(text, i);
         if (fraction.empty()) {
-            return false;
+            return HertzReading::NotAFrequency;
         }
     }
     std::size_t exponent = 0;
     if (i < text.size()) {
-        switch (text[i++]) {
-            case 'k': exponent = 3; break;
-            case 'M': exponent = 6; break;
-            case 'G': exponent = 9; break;
-            default: return false;
+        switch (text[i]) {
+            case 'k':
+            case 'K': exponent = 3; ++i; break;
+            case 'M': exponent = 6; ++i; break;
+            case 'G': exponent = 9; ++i; break;
+            default: break;  // a lower-case m (milli) or g is no suffix
         }
     }
-    if (i != text.size() || (point && exponent == 0)) {
-        return false;  // something after the number, or a fraction of a hertz
+    if (text.size() - i == 2 && (text[i] == 'H' || text[i] == 'h') && (text[i + 1] == 'Z' || text[i + 1] == 'z')) {
+        i += 2;
+    }
+    if (i != text.size()) {
+        return HertzReading::NotAFrequency;  // something after the number
     }
     while (!fraction.empty() && fraction.back() == '0') {
         fraction.remove_suffix(1);
     }
     if (fraction.size() > exponent) {
-        return false;  // not a whole number of hertz
+        return HertzReading::OutOfRange;  // not a whole number of hertz
     }
     std::uint64_t value = 0;
     for (const char c : whole) {
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
         if (value > kMax) {
-            return false;
+            return HertzReading::OutOfRange;
         }
     }
     std::uint64_t part = 0;  // at most nine digits
@@ -75,16 +82,57 @@ bool ParseHertz(std::string_view text, std::uint32_t& hertz) {
         value *= 10;
         part = part * 10 + (k < fraction.size() ? static_cast<std::uint64_t>(fraction[k] - '0') : 0);
         if (value > kMax) {
-            return false;
+            return HertzReading::OutOfRange;
         }
     }
     value += part;
     if (value > kMax) {
-        return false;
+        return HertzReading::OutOfRange;
     }
     hertz = static_cast<std::uint32_t>(value);
+    return HertzReading::Value;
+}
+
+bool ParseHertz(std::string_view text, std::uint32_t& hertz) {
+    return ReadHertz(text, hertz) == HertzReading::Value;
+}
+
+bool ParseMaxGap(std::string_view text, std::int64_t& milliseconds) {
+    std::size_t i = 0;
+    const std::string_view digits = Digits(text, i);
+    if (digits.empty() || i != text.size()) {
+        return false;
+    }
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > MaxGapLimitMs) {
+            return false;
+        }
+    }
+    milliseconds = value;
     return true;
 }
+
+namespace {
+
+// A --cf or --bw value, or the usage error that names what is wrong with it.
+int ReadFrequencyOption(const char* name, const std::string& text, std::optional<std::uint32_t>& value) {
+    std::uint32_t hertz = 0;
+    switch (ReadHertz(text, hertz)) {
+        case HertzReading::Value:
+            value = hertz;
+            return -1;
+        case HertzReading::NotAFrequency:
+            return UsageError(std::string(name) + ": '" + text +
+                              "' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)");
+        case HertzReading::OutOfRange:
+            break;
+    }
+    return UsageError(std::string(name) + ": '" + text + "' is not a whole number of hertz from 0 to 4294967295");
+}
+
+}  // namespace
 
 int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options) {
     CLI::App app{"Shows and checks the headers of receiver recordings, and patches their centre "
@@ -92,34 +140,33 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
                  "kalimber"};
     const std::string version =
         "kalimber " + std::to_string(VersionMajor) + "." + std::to_string(VersionMinor);
+    // The help is a text of its own; the parser only finds the flag.
+    app.set_help_flag("-h,--help");
     app.set_version_flag("-V,--version", version);
     bool json = false;
     bool csv = false;
     std::string centerFreq;
     std::string bandwidth;
-    CLI::Option* jsonFlag = app.add_flag("--json", json, "JSON Lines: one object per recording");
-    CLI::Option* csvFlag = app.add_flag("--csv", csv, "CSV: a header row, then a row per recording");
-    jsonFlag->excludes(csvFlag);
-    app.add_flag("-r,--recursive", options.Recursive, "Descend into subfolders");
-    app.add_flag("-q,--quiet", options.Quiet, "No report: the exit status alone tells");
-    CLI::Option* cf = app.add_option("--cf", centerFreq, "Patch: the centre frequency in Hz (7050000, 7050k, 7.05M)")
-                         ->type_name("HZ");
-    CLI::Option* bw = app.add_option("--bw", bandwidth, "Patch: the bandwidth in Hz (192000, 192k)")->type_name("HZ");
-    CLI::Option* dryRun = app.add_flag("--dry-run", options.DryRun, "Patch: tell what would change, write nothing");
-    app.add_flag("--chain", options.Chain,
-                 "Split recordings: follow NextFileName from each file, or find every chain of a folder");
-    CLI::Option* maxGap = app.add_option("--max-gap", options.MaxGapMs,
-                                         "Chains: how far apart one file's stop and the next start may be")
-                              ->type_name("MS")
-                              ->check(CLI::NonNegativeNumber);
-        // Not required here: an unknown option is told as such, before a missing PATH.
-    app.add_option("PATH", options.Paths, "Recordings, folders (their .wav files) and wildcards");
+    std::string maxGap;
+    app.add_flag("--json", json);
+    app.add_flag("--csv", csv);
+    app.add_flag("-r,--recursive", options.Recursive);
+    app.add_flag("-q,--quiet", options.Quiet);
+    CLI::Option* cf = app.add_option("--cf", centerFreq)->type_name("HZ");
+    CLI::Option* bw = app.add_option("--bw", bandwidth)->type_name("HZ");
+    CLI::Option* dryRun = app.add_flag("--dry-run", options.DryRun);
+    CLI::Option* keepTime = app.add_flag("-P,--preserve-mtime", options.PreserveMtime);
+    app.add_flag("--chain", options.Chain);
+    CLI::Option* maxGapOption = app.add_option("--max-gap", maxGap)->type_name("MS");
+    CLI::Option* summary = app.add_flag("--summary", options.Summary);
+    // Not required here: an unknown option is told as such, before a missing PATH.
+    app.add_option("PATH", options.Paths);
     try {
         // CLI11 takes a list of arguments last first.
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
-        Print("%s", app.help().c_str());
+        Print("%s", HelpText);
         return ExitOk;
     } catch (const CLI::CallForVersion&) {
         Print("%s\n", version.c_str());
@@ -127,29 +174,38 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what());
     }
+    if (json && csv) {
+        return UsageError("--json excludes --csv");
+    }
     if (options.Paths.empty()) {
         return UsageError("no PATH given");
     }
     const bool patch = cf->count() > 0 || bw->count() > 0;
     if (cf->count() > 0) {
-        std::uint32_t hertz = 0;
-        if (!ParseHertz(centerFreq, hertz)) {
-            return UsageError("--cf " + centerFreq + ": not a whole number of hertz from 0 to 4294967295");
+        if (const int status = ReadFrequencyOption("--cf", centerFreq, options.CenterFreq); status >= 0) {
+            return status;
         }
-        options.CenterFreq = hertz;
     }
     if (bw->count() > 0) {
-        std::uint32_t hertz = 0;
-        if (!ParseHertz(bandwidth, hertz)) {
-            return UsageError("--bw " + bandwidth + ": not a whole number of hertz from 0 to 4294967295");
+        if (const int status = ReadFrequencyOption("--bw", bandwidth, options.Bandwidth); status >= 0) {
+            return status;
         }
-        options.Bandwidth = hertz;
+    }
+    if (maxGapOption->count() > 0 && !ParseMaxGap(maxGap, options.MaxGapMs)) {
+        return UsageError("--max-gap: '" + maxGap + "' is not a whole number of milliseconds from 0 to " +
+                          std::to_string(MaxGapLimitMs));
     }
     if (dryRun->count() > 0 && !patch) {
         return UsageError("--dry-run needs --cf or --bw");
     }
-    if (maxGap->count() > 0 && !options.Chain) {
+    if (keepTime->count() > 0 && !patch) {
+        return UsageError("--preserve-mtime needs --cf or --bw");
+    }
+    if (maxGapOption->count() > 0 && !options.Chain) {
         return UsageError("--max-gap needs --chain");
+    }
+    if (summary->count() > 0 && (!options.Chain || patch)) {
+        return UsageError("--summary goes with --chain, without a patch");
     }
     if (options.Chain && options.Recursive) {
         return UsageError("--chain follows links within one folder; -r does not go with it");

@@ -24,21 +24,38 @@ struct CommandLineOptions {
     std::optional<std::uint32_t> CenterFreq;
     std::optional<std::uint32_t> Bandwidth;
     bool DryRun = false;
+    bool PreserveMtime = false;
     // Follow NextFileName from each file, or find the chains of each folder.
     bool Chain = false;
     std::int64_t MaxGapMs = 1000;
+    // Only the chain sections (CSV: one row per chain).
+    bool Summary = false;
     std::vector<std::string> Paths;
 };
+
+// The longest gap --max-gap takes: a day.
+inline constexpr std::int64_t MaxGapLimitMs = 86400000;
 
 // Reads the arguments (the program's name not among them) into options.
 // Returns -1 when the tool goes on with them; otherwise the exit status:
 // 0 after --help or --version, printed on standard output, and 2 after a
-// usage error, told in one line and a usage hint on standard error.
+// usage error, told in one line and "Try 'kalimber --help'." on standard error.
 int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options);
 
+// How a frequency reads: as a value, as no frequency at all (a typo, a
+// lower-case m), or as one that is no whole number of hertz in range.
+enum class HertzReading { Value, NotAFrequency, OutOfRange };
+
 // A frequency as the patch mode takes it: decimal hertz with an optional
-// suffix k, M or G (7050000, 7050k, 7.05M), coming to a whole number of hertz
-// from 0 to 4294967295. Anything else gives false.
+// suffix k, K, M or G and an optional Hz in any case (7050000, 7050k, 7.05M,
+// 7.05MHz), coming to a whole number of hertz from 0 to 4294967295. hertz is
+// set only for a value.
+HertzReading ReadHertz(std::string_view text, std::uint32_t& hertz);
+
+// True when ReadHertz gives a value.
 bool ParseHertz(std::string_view text, std::uint32_t& hertz);
+
+// A whole number of milliseconds from 0 to MaxGapLimitMs, digits only.
+bool ParseMaxGap(std::string_view text, std::int64_t& milliseconds);
 
 }  // namespace kalimber

@@ -166,6 +166,16 @@ void PatchRecording(const FoundPath& found, const CommandLineOptions& options, P
         return;
     }
     LoadHeader(recording);
+    FileTime modified;
+    errno = 0;
+    const bool keepTime = options.PreserveMtime && !options.DryRun;
+    if (keepTime && !GetModificationTime(recording, modified)) {
+        error = "the modification time could not be read: " + SystemReason();
+        std::fclose(recording);
+        ++tally.Failed;
+        Tell(found, options, Result::Failed, nullptr, std::nullopt, error);
+        return;
+    }
     Result result = Result::Refused;
     const Values before = StoredValues();
     std::optional<Values> after = Values{options.CenterFreq.value_or(before.CenterFreq),
@@ -181,6 +191,11 @@ void PatchRecording(const FoundPath& found, const CommandLineOptions& options, P
         error = written.Error;
         after = written.Held;
         result = error.empty() ? Result::Patched : Result::Failed;
+        errno = 0;
+        if (keepTime && !SetModificationTime(recording, modified) && error.empty()) {
+            error = "the modification time could not be kept: " + SystemReason();
+            result = Result::Failed;
+        }
     }
     if (std::fclose(recording) != 0 && result == Result::Patched) {
         error = SystemReason();

@@ -151,7 +151,15 @@ void VisitArguments(const std::vector<std::string>& arguments,
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
                const std::function<bool(const FoundPath&)>& visit) {
     VisitArguments(arguments, [&](const FoundPath& found, bool folder) {
-        return folder ? WalkFolder(found.Path, recursive, visit) : visit(found);
+        if (!folder) {
+            return visit(found);
+        }
+        bool any = false;
+        const bool goOn = WalkFolder(found.Path, recursive, [&](const FoundPath& file) {
+            any = true;
+            return visit(file);
+        });
+        return !goOn ? false : any ? true : visit({found.Path, found.Text, NoWavFilesReason});
     });
 }
 

@@ -17,6 +17,10 @@ struct FoundPath {
     std::string Error;  // empty, or the system's reason why it cannot be read
 };
 
+// The reason a folder named on the command line is handed on with when it
+// holds no .wav file (with -r: none below it either).
+inline constexpr const char* NoWavFilesReason = "no .wav files";
+
 // A folder's entry: a .wav file, or (when asked for) a subfolder.
 struct FolderEntry {
     std::string Name;  // its name in the folder, as the output shows it
@@ -36,7 +40,8 @@ void VisitArguments(const std::vector<std::string>& arguments,
                     const std::function<bool(const FoundPath&, bool folder)>& visit);
 
 // Hands every path to visit, one at a time, in order, until a visit returns
-// false. Only one folder's names are held at a time for sorting (and those
+// false; a folder named that holds no .wav file is handed on with the error
+// NoWavFilesReason. Only one folder's names are held at a time for sorting (and those
 // of the folders above it).
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
                const std::function<bool(const FoundPath&)>& visit);

@@ -21,11 +21,21 @@ void WriteTextReport(const std::string& path, std::FILE* recording, bool first);
 void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check);
 void WriteJsonError(const std::string& path, const std::string& reason);
 
-// With chain set, each row ends in the path of its chain's first file.
+// With chain set, each row ends in the path of its chain's first file and
+// the breaks of the link from the file before (empty where it holds).
 void WriteCsvHeader(bool chain);
 void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check,
-                    const std::string* chain);
-void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain);
+                    const std::string* chain, const std::string* link);
+void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain,
+                   const std::string* link);
+
+// The chain CSV of --summary: one row per chain.
+void WriteCsvChainHeader();
+void WriteCsvChain(const Chain& chain, const ChainSummary& summary);
+
+// The breaks of the link from one file to the next, "; " between them:
+// "gap 5000 ms; CenterFreq 7100000 -> 7050000"; empty where it holds.
+std::string LinkText(const ChainSummary& summary, const std::string& from, const std::string& to);
 
 // A chain's section after its files: "---Chain---" and its lines in text,
 // or one {"chain": ...} line in JSON.

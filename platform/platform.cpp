@@ -182,6 +182,32 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
 
 void OpenClosedStandardDescriptors() {}
 
+bool IsTerminal(std::FILE* stream) {
+    return ConsoleHandle(stream) != nullptr;
+}
+
+bool GetModificationTime(std::FILE* file, FileTime& time) {
+    FILETIME written{};
+    if (GetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), nullptr, nullptr, &written) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    time.Seconds = static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) |
+                                             written.dwLowDateTime);
+    time.Nanoseconds = 0;
+    return true;
+}
+
+bool SetModificationTime(std::FILE* file, const FileTime& time) {
+    const auto ticks = static_cast<std::uint64_t>(time.Seconds);
+    const FILETIME written{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+    if (SetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), nullptr, nullptr, &written) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
 int WriteErrorNumber(int error) {
     // The C runtime keeps the system's own code of its last failure: a pipe
     // being closed, or (as wine says it) one with nobody at its other end.
@@ -287,6 +313,28 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
 
 int WriteErrorNumber(int error) {
     return error;
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return isatty(fileno(stream)) != 0;
+}
+
+bool GetModificationTime(std::FILE* file, FileTime& time) {
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0) {
+        return false;
+    }
+    time.Seconds = static_cast<std::int64_t>(status.st_mtim.tv_sec);
+    time.Nanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+    return true;
+}
+
+bool SetModificationTime(std::FILE* file, const FileTime& time) {
+    timespec times[2] = {};
+    times[0].tv_nsec = UTIME_OMIT;  // the access time as it is
+    times[1].tv_sec = static_cast<time_t>(time.Seconds);
+    times[1].tv_nsec = static_cast<long>(time.Nanoseconds);
+    return futimens(fileno(file), times) == 0;
 }
 
 void OpenClosedStandardDescriptors() {

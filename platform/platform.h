@@ -38,6 +38,21 @@ bool NameStaysInFolder(std::string_view name);
 // Opens a file by its path with a stdio mode such as "rb".
 std::FILE* OpenPath(const std::filesystem::path& path, const char* mode);
 
+// A file's modification time as the system keeps it, to be put back.
+struct FileTime {
+    std::int64_t Seconds = 0;      // POSIX: since 1970; Windows: 100 ns ticks since 1601
+    std::int64_t Nanoseconds = 0;  // POSIX only
+};
+
+// Reads and sets the modification time of an open file (set: leaving its
+// access time alone). False on failure, with errno set.
+bool GetModificationTime(std::FILE* file, FileTime& time);
+bool SetModificationTime(std::FILE* file, const FileTime& time);
+
+// True when the stream is a terminal: a tty on POSIX, a console window on
+// Windows (never a file or a pipe).
+bool IsTerminal(std::FILE* stream);
+
 // The errno of a write that just failed, with a reader that has gone always
 // EPIPE: Windows' C runtime gives EINVAL for a pipe that is being closed.
 int WriteErrorNumber(int error);

@@ -25,8 +25,11 @@ TEST(CommandLine, FrequenciesAreWholeHertzOrRefused) {
         {"7.0500001M", kRefused}, {"4294967296", kRefused}, {"4.294967296G", kRefused}, {"5G", kRefused},
         {"99999999999999999999", kRefused}, {"7O50000", kRefused}, {"-5", kRefused}, {"+5", kRefused},
         {" 7050000", kRefused}, {"7050000 ", kRefused}, {"7,050,000", kRefused}, {"0x10", kRefused},
-        {"7.05", kRefused},    {"7.05m", kRefused},  {"7050K", kRefused},  {"7.M", kRefused},
+        {"7.05", kRefused},    {"7.05m", kRefused},  {"7050K", 7050000},  {"7.M", kRefused},
         {".5M", kRefused},     {"", kRefused},       {"k", kRefused},      {"7kk", kRefused},
+        {"7050000Hz", 7050000}, {"7050kHz", 7050000}, {"7.05MHz", 7050000}, {"0.00705GHz", 7050000},
+        {"7050KHZ", 7050000},  {"7.05Mhz", 7050000}, {"7.05mHz", kRefused}, {"7.05MH", kRefused},
+        {"7.05Hz", kRefused},  {"Hz", kRefused},     {"7050kHzz", kRefused}, {"7g", kRefused},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
