@@ -43,7 +43,7 @@ void PrintReportSummary(const ReportTally& tally) {
 void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options, bool records,
                       const std::string* chain) {
     if (options.Format == OutputFormat::Text || !records) {
-        PrintError("kalimber: %s: %s\n", EscapeControls(found.Text).c_str(), found.Error.c_str());
+        TellError("kalimber: " + EscapeControls(found.Text) + ": " + found.Error + "\n");
     } else if (options.Format == OutputFormat::Json) {
         WriteJsonError(found.Text, found.Error);
     } else {
@@ -99,7 +99,7 @@ bool Count(ReportTally& tally, Outcome outcome) {
 }
 
 void SayNoWavFiles(const FoundPath& folder) {
-    PrintError("kalimber: %s: %s\n", EscapeControls(folder.Text).c_str(), NoWavFilesReason);
+    TellError("kalimber: " + EscapeControls(folder.Text) + ": " + NoWavFilesReason + "\n");
 }
 
 // How many paths the walk will hand on, for the progress line; only
@@ -127,17 +127,19 @@ int Report(const CommandLineOptions& options) {
     bool first = true;
     ReportTally tally;
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        HideProgress(progress);
         if (found.Error == NoWavFilesReason) {
             SayNoWavFiles(found);
             allGood = false;
             return true;
         }
+        if (progress.SharesScreen && records) {
+            HideProgress();
+        }
         allGood = Count(tally, ReportRecording(found, options, records, first)) && allGood;
         StepProgress(progress, found.Text);
         return OutputError() == 0;  // what comes after a lost line would mislead
     });
-    HideProgress(progress);
+    HideProgress();
     if (!options.Quiet && tally.Files > 1) {
         PrintReportSummary(tally);
     }
@@ -150,17 +152,19 @@ int Patch(const CommandLineOptions& options) {
     Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options, true));
     // A lost line never stops the patching: each file is patched whole or not at all.
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        HideProgress(progress);
         if (found.Error == NoWavFilesReason) {
             SayNoWavFiles(found);
             allFound = false;
             return true;
         }
+        if (progress.SharesScreen && !options.Quiet) {
+            HideProgress();
+        }
         PatchRecording(found, options, tally);
         StepProgress(progress, found.Text);
         return true;
     });
-    HideProgress(progress);
+    HideProgress();
     PrintPatchSummary(tally, options.DryRun);
     return allFound && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }

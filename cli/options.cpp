@@ -140,6 +140,8 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
                  "kalimber"};
     const std::string version =
         "kalimber " + std::to_string(VersionMajor) + "." + std::to_string(VersionMinor);
+    // A path such as /data/rec.wav is a path on every system, never a /option.
+    app.allow_windows_style_options(false);
     // The help is a text of its own; the parser only finds the flag.
     app.set_help_flag("-h,--help");
     app.set_version_flag("-V,--version", version);

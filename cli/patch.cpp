@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/progress.h"
 #include "cli/writers.h"
 #include "header/additional_information.h"
 #include "header/print.h"
@@ -124,10 +125,10 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
         WriteOutput(line.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
         return;
     }
-    if (options.Quiet) {
-        return;
-    }
     const std::string shown = EscapeControls(found.Text);
+    if (options.Quiet && !(result == Result::Failed && before == nullptr)) {
+        return;  // an error is told all the same
+    }
     const char* path = shown.c_str();
     switch (result) {
         case Result::Patched:
@@ -144,7 +145,7 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
             break;
         case Result::Failed:
             if (before == nullptr) {
-                PrintError("kalimber: %s: %s\n", path, error.c_str());  // as the report mode says it
+                TellError(std::string("kalimber: ") + path + ": " + error + "\n");  // as the report mode says it
             } else {
                 Print("%s: write failed: %s\n", path, error.c_str());
             }

@@ -15,6 +15,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kWidth = 79;  // one column short of the terminal, so it never wraps
 
+// The columns the line takes on the screen now; 0: none. One screen, one line.
+std::size_t g_Shown = 0;
+
 // The number of characters (UTF-8 code points) in text.
 std::size_t Columns(const std::string& text) {
     std::size_t columns = 0;
@@ -34,14 +37,11 @@ std::string ProgressLine(const char* verb, std::uint64_t done, std::uint64_t tot
         return head + shown;
     }
     const std::size_t room = width > head.size() + 3 ? width - head.size() - 3 : 0;
+    // Back from the end, a whole character at a time, until room are kept.
     std::size_t cut = shown.size();
-    for (std::size_t kept = 0; cut > 0;) {
-        const bool start = (static_cast<unsigned char>(shown[cut - 1]) & 0xC0) != 0x80;
-        if (start && kept == room) {
-            break;
-        }
+    for (std::size_t kept = 0; cut > 0 && kept < room;) {
         --cut;
-        kept += start;
+        kept += (static_cast<unsigned char>(shown[cut]) & 0xC0) != 0x80;
     }
     return head + "..." + shown.substr(cut);
 }
@@ -49,17 +49,23 @@ std::string ProgressLine(const char* verb, std::uint64_t done, std::uint64_t tot
 Progress StartProgress(bool wanted, const char* verb, std::uint64_t total) {
     Progress progress;
     progress.On = wanted && IsTerminal(ErrorStream());
+    progress.SharesScreen = IsTerminal(OutputStream());
     progress.Verb = verb;
     progress.Total = total;
     progress.Start = Clock::now();
     return progress;
 }
 
-void HideProgress(Progress& progress) {
-    if (progress.Shown > 0) {
-        PrintError("\r%s\r", std::string(progress.Shown, ' ').c_str());
-        progress.Shown = 0;
+void HideProgress() {
+    if (g_Shown > 0) {
+        PrintError("\r%s\r", std::string(g_Shown, ' ').c_str());
+        g_Shown = 0;
     }
+}
+
+void TellError(const std::string& message) {
+    HideProgress();
+    PrintError("%s", message.c_str());
 }
 
 void StepProgress(Progress& progress, const std::string& path) {
@@ -69,15 +75,15 @@ void StepProgress(Progress& progress, const std::string& path) {
     }
     const Clock::time_point now = Clock::now();
     if (now - progress.Start < std::chrono::seconds(1) ||
-        (progress.Shown > 0 && now - progress.Drawn < std::chrono::milliseconds(100))) {
+        (g_Shown > 0 && now - progress.Drawn < std::chrono::milliseconds(100))) {
         return;
     }
     const std::string line = ProgressLine(progress.Verb, progress.Done, progress.Total, path, kWidth);
     const std::size_t columns = Columns(line);
     // Blanks over what is left of a longer line before.
-    const std::string blanks(progress.Shown > columns ? progress.Shown - columns : 0, ' ');
+    const std::string blanks(g_Shown > columns ? g_Shown - columns : 0, ' ');
     PrintError("\r%s%s", line.c_str(), blanks.c_str());
-    progress.Shown = std::max(columns, progress.Shown);
+    g_Shown = std::max(columns, g_Shown);
     progress.Drawn = now;
 }
 

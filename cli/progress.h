@@ -10,20 +10,25 @@ namespace kalimber {
 
 struct Progress {
     bool On = false;              // standard error is a terminal, and not -q
+    bool SharesScreen = false;    // standard output is a terminal too
     const char* Verb = "reading";
     std::uint64_t Total = 0;
     std::uint64_t Done = 0;
     std::chrono::steady_clock::time_point Start{};
     std::chrono::steady_clock::time_point Drawn{};
-    std::size_t Shown = 0;        // columns of the line on the screen; 0: none
 };
 
 // Progress over total files, shown only where wanted and standard error is
 // a terminal (a console window on Windows).
 Progress StartProgress(bool wanted, const char* verb, std::uint64_t total);
 
-// Takes the line off the screen, before a record or a summary is written.
-void HideProgress(Progress& progress);
+// Takes the line off the screen: before a summary, and before each record
+// where standard output shares the screen.
+void HideProgress();
+
+// An error message on standard error, on a line of its own below the
+// progress line, which it takes off the screen first.
+void TellError(const std::string& message);
 
 // Counts a file; once the work has lasted a second, redraws the line at
 // most ten times a second: "patching 1234 of 20000: rec/a.wav".

@@ -72,9 +72,12 @@ std::u16string DecodeAnsi(std::string_view bytes) {
     return std::u16string(wide.begin(), wide.end());
 }
 
+// Alone on its console, and reading from it: a window Explorer opened. With
+// its input redirected (a script), nobody could press Enter.
 bool OwnsConsoleAlone() {
     DWORD processes[2] = {};
-    return GetConsoleProcessList(processes, 2) == 1;
+    DWORD mode = 0;
+    return GetConsoleProcessList(processes, 2) == 1 && GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
 void WaitForEnter() {

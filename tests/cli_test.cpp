@@ -1,11 +1,12 @@
-// The command line's own rules, in-process: the strict frequency values, the
-// wildcard matcher Windows builds use, escaped controls and the wait of an
-// owned console.
+// The command line's own rules, in-process: the strict frequency and gap
+// values, the progress line, the wildcard matcher Windows builds use,
+// escaped controls and the wait of an owned console.
 #include <gtest/gtest.h>
 
 #include "cli/command_line.h"
 #include "cli/options.h"
 #include "cli/path_walk.h"
+#include "cli/progress.h"
 #include "header/print.h"
 #include "platform/unicode.h"
 #include "tests/test_support.h"
@@ -36,6 +37,40 @@ TEST(CommandLine, FrequenciesAreWholeHertzOrRefused) {
         std::uint32_t hertz = 12345;
         EXPECT_EQ(ParseHertz(c.text, hertz), c.hertz != kRefused);
         EXPECT_EQ(hertz, c.hertz != kRefused ? static_cast<std::uint32_t>(c.hertz) : 12345u);
+    }
+}
+
+TEST(CommandLine, MaxGapIsWholeMillisecondsUpToADay) {
+    const struct {
+        const char* text;
+        std::int64_t ms;  // -1: refused
+    } cases[] = {
+        {"0", 0},        {"1000", 1000},   {"86400000", 86400000}, {"086400000", 86400000},
+        {"86400001", -1}, {"-1", -1},      {"1.5", -1},            {"", -1},
+        {"1e3", -1},     {"+5", -1},       {"99999999999999999999", -1},
+    };
+    for (const auto& c : cases) {
+        std::int64_t ms = 77;
+        EXPECT_EQ(ParseMaxGap(c.text, ms), c.ms >= 0) << c.text;
+        EXPECT_EQ(ms, c.ms >= 0 ? c.ms : 77) << c.text;
+    }
+}
+
+TEST(CommandLine, AProgressLineFitsItsWidthCutAtThePathsFront) {
+    const struct {
+        const char* path;
+        std::size_t width;
+        const char* line;
+    } cases[] = {
+        {"rec/a.wav", 79, "patching 12 of 345: rec/a.wav"},
+        {"rec/abcdefgh.wav", 30, "patching 12 of 345: ...fgh.wav"},
+        {"rec/\xC3\xA4\xC3\xA4\xC3\xA4.wav", 30, "patching 12 of 345: ...\xC3\xA4\xC3\xA4\xC3\xA4.wav"},
+        {"rec/\xC3\xA4\xC3\xA4\xC3\xA4.wav", 28, "patching 12 of 345: ...\xC3\xA4.wav"},
+        {"a\nb.wav", 79, "patching 12 of 345: a\\x0Ab.wav"},
+        {"rec/a.wav", 10, "patching 12 of 345: ..."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ProgressLine("patching", 12, 345, c.path, c.width), c.line) << c.path << " " << c.width;
     }
 }
 
