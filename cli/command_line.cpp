@@ -38,16 +38,16 @@ void PrintReportSummary(const ReportTally& tally) {
                tally.Counts[3]);
 }
 
-// A path that cannot be read: in the text form always on standard error; in
-// JSON and CSV as a record, or on standard error where no record is written.
+// A path that cannot be read: always on standard error, and in JSON and CSV
+// as a record too where records are written.
 void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options, bool records,
                       const std::string* chain) {
-    if (options.Format == OutputFormat::Text || !records) {
-        TellError("kalimber: " + EscapeControls(found.Text) + ": " + found.Error + "\n");
-    } else if (options.Format == OutputFormat::Json) {
+    TellError("kalimber: " + EscapeControls(found.Text) + ": " + found.Error + "\n");
+    if (records && options.Format == OutputFormat::Json) {
         WriteJsonError(found.Text, found.Error);
-    } else {
-        WriteCsvError(found.Text, found.Error, chain, nullptr);
+    } else if (records && options.Format == OutputFormat::Csv) {
+        const std::string none;
+        WriteCsvError(found.Text, found.Error, chain, chain != nullptr ? &none : nullptr);
     }
 }
 

@@ -86,7 +86,8 @@ Json Orva(const OrvaChunk& c) {
 void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check) {
     const RecordingHeader& h = g_RecordingHeader;
     const bool ok = check == RecordingCheck::Ok;
-    const Json record{{"path", path},
+    const Json record{{"type", "recording"},
+                      {"path", path},
                       {"size", size},
                       {"RIFF", Riff(h.Riff)},
                       {"FMT", Fmt(h.Fmt)},
@@ -120,7 +121,8 @@ void WriteJsonChain(const Chain& chain, const ChainSummary& summary) {
     auto end = [](const std::optional<ChainEnd>& e) {
         return e ? Json{{"name", e->Name}, {"named_by", e->NamedBy}} : Json();
     };
-    const Json line{{"chain", Json{{"files", files},
+    const Json line{{"type", "chain"},
+                    {"chain", Json{{"files", files},
                                    {"StartTime", Time(summary.StartTime)},
                                    {"StopTime", Time(summary.StopTime)},
                                    {"WavFileDurationMillisec", summary.WavFileDurationMillisec},
@@ -131,7 +133,7 @@ void WriteJsonChain(const Chain& chain, const ChainSummary& summary) {
 }
 
 void WriteJsonError(const std::string& path, const std::string& reason) {
-    WriteOutput(Dump(Json{{"path", path}, {"error", reason}}) + "\n");
+    WriteOutput(Dump(Json{{"type", "error"}, {"path", path}, {"error", reason}}) + "\n");
 }
 
 std::string WellFormedUtf8(std::string_view bytes) {

@@ -112,12 +112,28 @@ std::string Changes(const Values& before, const Values& after, const CommandLine
 
 void Tell(const FoundPath& found, const CommandLineOptions& options, Result result, const Values* before,
           const std::optional<Values>& after, const std::string& error) {
+    const std::string shown = EscapeControls(found.Text);
+    const char* path = shown.c_str();
+    // A path that cannot be opened is told on standard error in every form;
+    // under -q, so is a refused or failed patch, whose line is not written.
+    const bool unopened = result == Result::Failed && before == nullptr;
+    if (unopened) {
+        TellError("kalimber: " + shown + ": " + error + "\n");  // as the report mode says it
+    } else if (options.Quiet && result == Result::Refused) {
+        TellError("kalimber: " + shown + ": not written: " + error + "\n");
+    } else if (options.Quiet && result == Result::Failed) {
+        TellError("kalimber: " + shown + ": write failed: " + error + "\n");
+    }
+    if (options.Quiet) {
+        return;
+    }
     if (options.Format == OutputFormat::Json) {
         auto values = [](const Values* v) {
             return v == nullptr ? Json() : Json{{"CenterFreq", v->CenterFreq}, {"Bandwidth", v->Bandwidth}};
         };
         static constexpr const char* kNames[] = {"patched", "would-patch", "unchanged", "refused", "failed"};
-        const Json line{{"path", found.Text},
+        const Json line{{"type", "patch"},
+                        {"path", found.Text},
                         {"result", kNames[static_cast<int>(result)]},
                         {"before", values(before)},
                         {"after", values(before == nullptr || !after ? nullptr : &*after)},
@@ -125,11 +141,6 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
         WriteOutput(line.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
         return;
     }
-    const std::string shown = EscapeControls(found.Text);
-    if (options.Quiet && !(result == Result::Failed && before == nullptr)) {
-        return;  // an error is told all the same
-    }
-    const char* path = shown.c_str();
     switch (result) {
         case Result::Patched:
             Print("%s: %s\n", path, Changes(*before, *after, options).c_str());
@@ -144,9 +155,7 @@ void Tell(const FoundPath& found, const CommandLineOptions& options, Result resu
             Print("%s: not written: %s\n", path, error.c_str());
             break;
         case Result::Failed:
-            if (before == nullptr) {
-                TellError(std::string("kalimber: ") + path + ": " + error + "\n");  // as the report mode says it
-            } else {
+            if (!unopened) {
                 Print("%s: write failed: %s\n", path, error.c_str());
             }
             break;

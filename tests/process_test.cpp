@@ -753,7 +753,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {"--csv", "a,\"b\".wav"}, 0, csvHeader + "\"a,\"\"b\"\".wav\"" + csvSampleTail, ""},
         {"JSON: every key, odd bytes, no duration carried over", Where::Everywhere,
          {{"a.wav", sample, {}}, {"odd.wav", OddRecording(), {}}}, {"--json", "a.wav", "odd.wav", "nope.wav"}, 1,
-         "*", tally(3, 2, 0, 1),
+         "*", "kalimber: nope.wav: " + missing + "\n" + tally(3, 2, 0, 1),
          {},
          [&](const Exit& e) {
              std::istringstream lines(e.out);
@@ -762,7 +762,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
                  objects.push_back(json::parse(line));
              }
              ASSERT_EQ(objects.size(), 3u);
-             const std::vector<std::string> sections = {"path", "size", "RIFF", "FMT", "AUXI", "ORVA", "DATA",
+             const std::vector<std::string> sections = {"type", "path", "size", "RIFF", "FMT", "AUXI", "ORVA", "DATA",
                                                         "Check", "BlockMode", "WavFileDurationMillisec"};
              std::vector<std::string> keys;
              for (const auto& item : objects[1].items()) {
@@ -791,7 +791,8 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
              EXPECT_EQ(odd["BlockMode"], 3);
              EXPECT_EQ(odd["WavFileDurationMillisec"], 0);  // not the 160 of the file before
              EXPECT_EQ(odd["Check"], "ok");
-             EXPECT_EQ(objects[2], json::parse(R"({"path":"nope.wav","error":")" + missing + "\"}"));
+             EXPECT_EQ(objects[0]["type"], "recording");
+             EXPECT_EQ(objects[2], json::parse(R"({"type":"error","path":"nope.wav","error":")" + missing + "\"}"));
          }},
         {"JSON: null where the check fails", Where::Everywhere, {{"plain.wav", plain, {}}}, {"--json", "plain.wav"},
          1, "*", "", {},
@@ -816,6 +817,25 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
              }
          }},
         {"--version", Where::Everywhere, {}, {"-V"}, 0, "kalimber 1.0\n", ""},
+        // -q: nothing on standard output in any form; what went wrong on standard error.
+        {"-q: a JSON patch prints nothing, its failures are told", Where::Everywhere,
+         {{"a.wav", sample, patchedCf}, {"plain.wav", plain, {}}}, {"-q", "--json", "--cf", "7.05M", "a.wav", "plain.wav", "nope.wav"},
+         1, "",
+         "kalimber: plain.wav: not written: no AUXI chunk in this file\nkalimber: nope.wav: " + missing +
+             "\n1 patched, 0 unchanged, 1 refused, 1 failed\n"},
+        {"CSV: an error row as wide as the header, and told", Where::Everywhere, {{"a.wav", sample, {}}},
+         {"--chain", "--csv", "nope.wav", "a.wav"}, 1, "*", "kalimber: nope.wav: " + missing + "\n", {},
+         [](const Exit& e) {
+             std::istringstream lines(e.out);
+             std::string header;
+             std::getline(lines, header);
+             const auto width = std::count(header.begin(), header.end(), ',');
+             int rows = 0;
+             for (std::string line; std::getline(lines, line); ++rows) {
+                 EXPECT_EQ(std::count(line.begin(), line.end(), ','), width) << line;
+             }
+             EXPECT_EQ(rows, 2);
+         }},
         {"values as operators write them", Where::Everywhere, {{"a.wav", sample, {}}},
          {"--dry-run", "--cf", "7.05MHz", "--bw", "192kHz", "a.wav"}, 0,
          "would patch a.wav: CenterFreq 7100000 -> 7050000, Bandwidth 150000 -> 192000\n",
@@ -847,13 +867,14 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         {"UTF-16 names", Where::WindowsOnly,
          {{"Aufnahme M\xC3\xA4rz.wav", sample, {}}, {"\xE5\xBD\x95\xE9\x9F\xB3.wav", sample, {}}},
          {"--csv", "Aufnahme M\xC3\xA4rz.wav", "\xE5\xBD\x95\xE9\x9F\xB3.wav"}, 0,
-         csvHeader + "Aufnahme M\xC3\xA4rz.wav" + csvSampleTail + "\xE5\xBD\x95\xE9\x9F\xB3.wav" + csvSampleTail, ""},
+         csvHeader + "Aufnahme M\xC3\xA4rz.wav" + csvSampleTail + "\xE5\xBD\x95\xE9\x9F\xB3.wav" + csvSampleTail,
+         tally(2, 2, 0, 0)},
         {"wildcards expanded by the tool", Where::WindowsOnly,
          {{"b.wav", sample, {}}, {"A.WAV", sample, {}}, {"c.txt", emptyWav, {}}, {"\xE5\xBD\x95.wav", sample, {}}},
          {"--csv", "*.wav", "?.txt"}, 1,
          csvHeader + "A.WAV" + csvSampleTail + "b.wav" + csvSampleTail + "\xE5\xBD\x95.wav" + csvSampleTail +
              "c.txt" + csvEmptyWavTail,
-         ""},
+         tally(4, 3, 1, 0)},
         // The patch mode.
         {"patch a folder of 5: a plain WAV and a short file refused", Where::Everywhere,
          {{"p/a.wav", sample, patched}, {"p/b.wav", sample, patched}, {"p/c.wav", Patched(sample, 7050000, 150000), patched},
@@ -873,10 +894,11 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          "1 would be patched, 0 unchanged, 1 refused, 0 failed\n"},
         {"patch: JSON holds the old values, an unopenable path fails", Where::Everywhere,
          {{"a.wav", sample, Patched(sample, 7100000, 0)}}, {"--json", "--bw", "0", "a.wav", "nope.wav"}, 1,
-         R"({"path":"a.wav","result":"patched","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
+         R"({"type":"patch","path":"a.wav","result":"patched","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("after":{"CenterFreq":7100000,"Bandwidth":0},"error":null})" "\n"
-         R"({"path":"nope.wav","result":"failed","before":null,"after":null,"error":")" + missing + "\"}\n",
-         "1 patched, 0 unchanged, 0 refused, 1 failed\n"},
+         R"({"type":"patch","path":"nope.wav","result":"failed","before":null,"after":null,"error":")" + missing +
+             "\"}\n",
+         "kalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n"},
         {"patch: a typo is a usage error, nothing opened", Where::Everywhere, {{"a.wav", sample, {}}},
          {"--cf", "7O50000", "a.wav"}, 2, "",
          "kalimber: --cf: '7O50000' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)\n" + usageHint},
@@ -891,7 +913,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         // new Bandwidth: the old chunk goes back, and the file holds both old values.
         {"patch: a write cut short is undone", Where::Direct, {{"r.wav", sample, sample}},
          {"--json", "--cf", "7.05M", "--bw", "192k", "r.wav"}, 1,
-         R"({"path":"r.wav","result":"failed","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
+         R"({"type":"patch","path":"r.wav","result":"failed","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("after":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("error":"File too large; the file holds CenterFreq 7100000, Bandwidth 150000"})" "\n",
          "0 patched, 0 unchanged, 0 refused, 1 failed\n", FileSizeLimit(80)},
@@ -1024,7 +1046,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}, {"c.wav", part(5320, ""), {}}},
          {"--chain", "--json", "a.wav"}, 1, "*", "", {},
          [](const Exit& e) {
-             const std::size_t at = e.out.rfind("{\"chain\"");
+             const std::size_t at = e.out.rfind("{\"type\":\"chain\",\"chain\"");
              ASSERT_NE(at, std::string::npos);
              const json chain = json::parse(e.out.substr(at))["chain"];
              EXPECT_EQ(chain["files"], json::parse(R"(["a.wav","b.wav","c.wav"])"));
@@ -1041,6 +1063,9 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
                           "   Break: b.wav -> c.wav: overlap 3000 ms\n"))},
         {"a missing third file", Where::Everywhere, {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}},
          {"--chain", "-q", "a.wav"}, 1, "", ""},
+        {"a missing third file, -q, JSON", Where::Everywhere,
+         {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}}, {"--chain", "--json", "-q", "a.wav"}, 1,
+         "", ""},
         {"a missing third file, told", Where::Everywhere,
          {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, "c.wav"), {}}}, {"--chain", "a.wav"}, 1, "*", "", {},
          endsWith(section(2, "a.wav", "b.wav", "14:3:9:45", "14:3:9:365", 320,
