@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -31,69 +32,94 @@ bool LoadFrom(const FoundPath& file) {
     return true;
 }
 
-std::string NextNameOf(const FoundPath& file) {
-    if (!LoadFrom(file)) {
+// The NextFileName of a file as stored, up to its first NUL; empty where
+// the file cannot be opened. passes: whether the file passes the check.
+std::string NextFileNameOf(const FoundPath& file, bool* passes = nullptr) {
+    const bool loaded = LoadFrom(file);
+    if (passes != nullptr) {
+        *passes = loaded && CheckVendorChunk() == RecordingCheck::Ok;
+    }
+    if (!loaded) {
         return "";
     }
     const auto& field = g_RecordingHeader.Auxi.NextFileName;
-    return LinkName(std::string_view(reinterpret_cast<const char*>(field), sizeof field));
+    const std::string_view stored(reinterpret_cast<const char*>(field), sizeof field);
+    return std::string(stored.substr(0, stored.find('\0')));
 }
 
-// Follows the links from start; a file in seen (this chain's or another's) is a loop.
-Chain Follow(const FoundPath& start, std::set<std::string>& seen) {
+// Follows the links from start. seen maps each file already in a chain to
+// that chain's first file: one of this chain is a loop, one of an earlier
+// chain a fork.
+Chain Follow(const FoundPath& start, std::map<std::string, std::string>& seen) {
     Chain chain;
     FoundPath file = start;
     for (;;) {
         chain.Files.push_back(file);
-        seen.insert(file.Text);
-        const std::string name = NextNameOf(file);
-        if (name.empty()) {
+        seen.emplace(file.Text, start.Text);
+        const std::string stored = NextFileNameOf(file);
+        if (stored.empty()) {
             return chain;  // the last file names none
         }
+        // A name that ends in a separator names a folder, never a file.
+        const std::string name = LinkName(stored);
         const fs::path next = file.Path.parent_path() / PathFromText(name);
         std::error_code error;
-        if (name == "." || name == ".." || !NameStaysInFolder(name) || !fs::is_regular_file(next, error)) {
-            chain.Missing = ChainEnd{name, file.Text};
+        if (name.empty() || name == "." || name == ".." || !NameStaysInFolder(name) ||
+            !fs::is_regular_file(next, error)) {
+            chain.Missing = ChainEnd{name.empty() ? stored : name, file.Text, ""};
             return chain;
         }
         FoundPath found{next, PathText(next), ""};
-        if (seen.count(found.Text) != 0) {
-            chain.Loop = ChainEnd{name, file.Text};
+        if (const auto held = seen.find(found.Text); held != seen.end()) {
+            if (held->second == start.Text) {
+                chain.Loop = ChainEnd{name, file.Text, ""};
+            } else {
+                chain.Fork = ChainEnd{name, file.Text, held->second};
+            }
             return chain;
         }
         file = std::move(found);
     }
 }
 
-std::vector<Chain> FolderChains(const fs::path& folder) {
-    std::string error;
-    const std::vector<FolderEntry> entries = ListFolder(folder, false, error);
-    if (!error.empty()) {
-        return {Chain{{FoundPath{folder, PathText(folder), error}}, {}, {}}};
+ChainSet FolderChains(const fs::path& folder) {
+    ChainSet set;
+    const std::vector<FolderEntry> entries = ListFolder(folder, false, set.Error);
+    if (!set.Error.empty()) {
+        return set;
     }
     std::set<std::string> named;  // names that another file of the folder names, as bytes
+    std::set<std::string> failing;
     for (const FolderEntry& entry : entries) {
-        const std::string next = NextNameOf(entry.File);
+        bool passes = false;
+        const std::string next = LinkName(NextFileNameOf(entry.File, &passes));
         if (next != entry.Name) {
             named.insert(next);
         }
+        if (!passes) {
+            failing.insert(entry.Name);
+        }
     }
-    std::vector<Chain> chains;
-    std::set<std::string> seen;
+    std::map<std::string, std::string> seen;
     for (const FolderEntry& entry : entries) {
-        if (named.count(entry.Name) == 0) {
-            chains.push_back(Follow(entry.File, seen));
+        if (named.count(entry.Name) == 0 && failing.count(entry.Name) == 0) {
+            set.Chains.push_back(Follow(entry.File, seen));
+        }
+    }
+    for (const FolderEntry& entry : entries) {
+        if (seen.count(entry.File.Text) == 0 && failing.count(entry.Name) == 0) {
+            set.Chains.push_back(Follow(entry.File, seen));  // a loop with no head
         }
     }
     for (const FolderEntry& entry : entries) {
         if (seen.count(entry.File.Text) == 0) {
-            chains.push_back(Follow(entry.File, seen));  // a loop with no head
+            set.Strays.push_back(entry.File);  // fails the check, and no chain reaches it
         }
     }
-    std::stable_sort(chains.begin(), chains.end(), [](const Chain& a, const Chain& b) {
+    std::stable_sort(set.Chains.begin(), set.Chains.end(), [](const Chain& a, const Chain& b) {
         return PathText(a.Files.front().Path.filename()) < PathText(b.Files.front().Path.filename());
     });
-    return chains;
+    return set;
 }
 
 // A stored time as a point on the calendar, or nullopt for month 13, hour 25 and the like.
@@ -116,7 +142,7 @@ std::optional<std::chrono::sys_time<std::chrono::milliseconds>> Instant(const Ti
 }  // namespace
 
 bool HoldsTogether(const Chain& chain, const ChainSummary& summary) {
-    return summary.Breaks.empty() && !chain.Missing && !chain.Loop;
+    return summary.Breaks.empty() && !chain.Missing && !chain.Loop && !chain.Fork;
 }
 
 std::string LinkName(std::string_view nextFileName) {
@@ -125,13 +151,15 @@ std::string LinkName(std::string_view nextFileName) {
     return std::string(cut == std::string_view::npos ? name : name.substr(cut + 1));
 }
 
-std::vector<Chain> FindChains(const FoundPath& start) {
+ChainSet FindChains(const FoundPath& start) {
     std::error_code error;
     if (start.Error.empty() && fs::is_directory(start.Path, error)) {
         return FolderChains(start.Path);
     }
-    std::set<std::string> seen;
-    return {Follow(start, seen)};
+    std::map<std::string, std::string> seen;
+    ChainSet set;
+    set.Chains.push_back(Follow(start, seen));
+    return set;
 }
 
 ChainFacts LoadChainFacts(const FoundPath& file) {

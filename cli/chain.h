@@ -14,16 +14,28 @@
 
 namespace kalimber {
 
-// The name a chain could not follow, and the file that names it.
+// The name a chain could not follow, and the file that names it; for a
+// fork, First is the first file of the chain that already holds it.
 struct ChainEnd {
     std::string Name;
     std::string NamedBy;
+    std::string First;
 };
 
 struct Chain {
     std::vector<FoundPath> Files;
     std::optional<ChainEnd> Missing;  // a name that is no file of the folder
-    std::optional<ChainEnd> Loop;     // a file already in a chain
+    std::optional<ChainEnd> Loop;     // a file already in this chain
+    std::optional<ChainEnd> Fork;     // a file already in an earlier chain
+};
+
+// What a folder or a first file holds: its chains in the order of their
+// first files, and the files of a folder that fail the check and so start
+// no chain; Error is the reason where the folder cannot be listed.
+struct ChainSet {
+    std::vector<Chain> Chains;
+    std::vector<FoundPath> Strays;
+    std::string Error;
 };
 
 // What the checks take from one file, loaded from the zero state.
@@ -64,16 +76,18 @@ struct ChainSummary {
     std::uint64_t WavFileDurationMillisec = 0;  // the files' durations added up
 };
 
-// True when no link breaks and the chain ends where its last file names none.
+// True when no link breaks and the chain ends where its last file names
+// none (no missing name, loop or fork).
 bool HoldsTogether(const Chain& chain, const ChainSummary& summary);
 
 // The file named by a NextFileName: up to its first NUL, after its last / or \.
 std::string LinkName(std::string_view nextFileName);
 
 // The chain that starts at a file, or every chain of a folder's .wav files
-// (each starts at a file no other one names; a loop without such a head at
-// its bytewise-lowest name), in the order of their first files.
-std::vector<Chain> FindChains(const FoundPath& start);
+// (each starts at a file that passes the check and that no other one names;
+// a loop without such a head at its bytewise-lowest name), in the order of
+// their first files.
+ChainSet FindChains(const FoundPath& start);
 
 ChainFacts LoadChainFacts(const FoundPath& file);
 

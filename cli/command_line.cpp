@@ -199,12 +199,27 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
         if (probe != nullptr) {
             std::fclose(probe);
         }
-        const std::vector<Chain> chains = FindChains(top);
-        if (folder && chains.empty()) {
+        const ChainSet set = FindChains(top);
+        const bool csv = options.Format == OutputFormat::Csv;
+        const std::string none;
+        // A folder that cannot be listed, and a file that fails the check and
+        // so starts no chain: told as in a report, without a chain section.
+        auto alone = [&](const FoundPath& file) {
+            if (patch) {
+                PatchRecording(file, options, patched);
+            } else {
+                Count(reported, ReportRecording(file, options, records, first, csv ? &none : nullptr,
+                                                csv ? &none : nullptr));
+            }
+            allGood = false;
+        };
+        if (!set.Error.empty()) {
+            alone({top.Path, top.Text, set.Error});
+        } else if (folder && set.Chains.empty() && set.Strays.empty()) {
             SayNoWavFiles(top);
             allGood = false;
         }
-        for (const Chain& chain : chains) {
+        for (const Chain& chain : set.Chains) {
             // A report checks the links first, so that each CSV row can say
             // how its link holds; a patch checks them as its files now stand.
             auto check = [&] {
@@ -225,7 +240,6 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
                     PatchRecording(file, options, patched);
                     continue;
                 }
-                const bool csv = options.Format == OutputFormat::Csv;
                 const std::string link = csv && i > 0 ? LinkText(summary, chain.Files[i - 1].Text, file.Text) : "";
                 const Outcome outcome =
                     ReportRecording(file, options, records, first, csv ? &head : nullptr, csv ? &link : nullptr);
@@ -250,7 +264,10 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
                 return false;
             }
         }
-        return true;
+        for (const FoundPath& stray : set.Strays) {
+            alone(stray);
+        }
+        return patch || OutputError() == 0;
     });
     return allGood;
 }

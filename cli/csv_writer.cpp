@@ -100,21 +100,26 @@ void WriteCsvChain(const Chain& chain, const ChainSummary& summary) {
     WriteRow({WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), Time(summary.StartTime),
               Time(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
               std::to_string(summary.Breaks.size()), chain.Missing ? WellFormedUtf8(chain.Missing->Name) : "",
-              chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", "", WellFormedUtf8(firstBreak)});
+              chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", chain.Fork ? WellFormedUtf8(chain.Fork->Name) : "",
+              WellFormedUtf8(firstBreak)});
 }
 
 void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check,
                     const std::string* chain, const std::string* link) {
     const RecordingHeader& h = g_RecordingHeader;
-    const bool ok = check == RecordingCheck::Ok;
-    std::vector<std::string> fields({WellFormedUtf8(path), std::to_string(size), CheckName(check),
-              ok ? std::to_string(g_WavFileDurationMillisec) : "", Time(h.Auxi.StartTime),
-              Time(h.Auxi.StopTime), std::to_string(h.Auxi.CenterFreq.Get()),
-              std::to_string(h.Auxi.Bandwidth.Get()), std::to_string(h.Fmt.SampleRate.Get()),
-              std::to_string(h.Fmt.NumChannels.Get()), std::to_string(h.Fmt.BitPerSample.Get()),
-              std::to_string(h.Fmt.AudioFormat.Get()),
-              WellFormedUtf8(FieldText(h.Orva.SN, sizeof h.Orva.SN)),
-              WellFormedUtf8(FieldText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName)), ""});
+    // A chunk that is not there leaves its columns empty.
+    const bool fmt = HoldsChunk(h, size, FmtSpan, "fmt ");
+    const bool auxi = HoldsChunk(h, size, AuxiSpan, "auxi");
+    const bool orva = HoldsChunk(h, size, OrvaSpan, "orva");
+    auto number = [](bool there, auto value) { return there ? std::to_string(value) : std::string(); };
+    std::vector<std::string> fields(
+        {WellFormedUtf8(path), std::to_string(size), CheckName(check),
+         number(HasDuration(check, h), g_WavFileDurationMillisec), auxi ? Time(h.Auxi.StartTime) : "",
+         auxi ? Time(h.Auxi.StopTime) : "", number(auxi, h.Auxi.CenterFreq.Get()), number(auxi, h.Auxi.Bandwidth.Get()),
+         number(fmt, h.Fmt.SampleRate.Get()), number(fmt, h.Fmt.NumChannels.Get()),
+         number(fmt, h.Fmt.BitPerSample.Get()), number(fmt, h.Fmt.AudioFormat.Get()),
+         orva ? WellFormedUtf8(FieldText(h.Orva.SN, sizeof h.Orva.SN)) : "",
+         auxi ? WellFormedUtf8(FieldText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName)) : "", ""});
     if (chain != nullptr) {
         fields.push_back(WellFormedUtf8(*chain));
         fields.push_back(link != nullptr ? WellFormedUtf8(*link) : "");

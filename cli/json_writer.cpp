@@ -1,5 +1,7 @@
 // One JSON object per recording, keyed by the text report's labels and
 // grouped by its sections; written with nlohmann-json, bad UTF-8 as U+FFFD.
+#include <cstring>
+
 #include <nlohmann/json.hpp>
 
 #include "cli/writers.h"
@@ -86,17 +88,20 @@ Json Orva(const OrvaChunk& c) {
 void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check) {
     const RecordingHeader& h = g_RecordingHeader;
     const bool ok = check == RecordingCheck::Ok;
+    auto chunk = [&](const ChunkSpan& span, const char* id, Json value) {
+        return HoldsChunk(h, size, span, id) ? value : Json();
+    };
     const Json record{{"type", "recording"},
                       {"path", path},
                       {"size", size},
-                      {"RIFF", Riff(h.Riff)},
-                      {"FMT", Fmt(h.Fmt)},
-                      {"AUXI", Auxi(h.Auxi)},
-                      {"ORVA", Orva(h.Orva)},
-                      {"DATA", Json{{"CnkId", Id(h.Data.Id)}, {"CnkSize", h.Data.Size.Get()}}},
+                      {"RIFF", chunk(RiffSpan, "RIFF", Riff(h.Riff))},
+                      {"FMT", chunk(FmtSpan, "fmt ", Fmt(h.Fmt))},
+                      {"AUXI", chunk(AuxiSpan, "auxi", Auxi(h.Auxi))},
+                      {"ORVA", chunk(OrvaSpan, "orva", Orva(h.Orva))},
+                      {"DATA", chunk(DataSpan, "data", Json{{"CnkId", Id(h.Data.Id)}, {"CnkSize", h.Data.Size.Get()}})},
                       {"Check", CheckName(check)},
                       {"BlockMode", ok ? Json((h.Orva.Options1 >> 1) & 3) : Json()},
-                      {"WavFileDurationMillisec", ok ? Json(g_WavFileDurationMillisec) : Json()}};
+                      {"WavFileDurationMillisec", HasDuration(check, h) ? Json(g_WavFileDurationMillisec) : Json()}};
     WriteOutput(Dump(record) + "\n");
 }
 
@@ -128,7 +133,11 @@ void WriteJsonChain(const Chain& chain, const ChainSummary& summary) {
                                    {"WavFileDurationMillisec", summary.WavFileDurationMillisec},
                                    {"breaks", breaks},
                                    {"missing", end(chain.Missing)},
-                                   {"loop", end(chain.Loop)}}}};
+                                   {"loop", end(chain.Loop)},
+                                   {"fork", chain.Fork ? Json{{"name", chain.Fork->Name},
+                                                              {"named_by", chain.Fork->NamedBy},
+                                                              {"first", chain.Fork->First}}
+                                                       : Json()}}}};
     WriteOutput(Dump(line) + "\n");
 }
 
@@ -142,6 +151,15 @@ std::string WellFormedUtf8(std::string_view bytes) {
     }
     // The JSON writer's own replacement, so both forms agree byte for byte.
     return Json::parse(Dump(Json(std::string(bytes)))).get<std::string>();
+}
+
+bool HoldsChunk(const RecordingHeader& header, std::int64_t size, const ChunkSpan& span, const char* id) {
+    return size >= static_cast<std::int64_t>(span.Offset + span.Length) &&
+           std::memcmp(HeaderBytes(header) + span.Offset, id, 4) == 0;
+}
+
+bool HasDuration(RecordingCheck check, const RecordingHeader& header) {
+    return check == RecordingCheck::Ok && ((header.Orva.Options1 >> 1) & 3) <= 1;
 }
 
 const char* CheckName(RecordingCheck check) {

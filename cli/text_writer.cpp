@@ -60,6 +60,10 @@ void WriteTextChain(const Chain& chain, const ChainSummary& summary) {
         Print("   Loop: %s (named by %s)\n", EscapeControls(chain.Loop->Name).c_str(),
               EscapeControls(chain.Loop->NamedBy).c_str());
     }
+    if (chain.Fork) {
+        Print("   Fork: %s (named by %s, already in the chain from %s)\n", EscapeControls(chain.Fork->Name).c_str(),
+              EscapeControls(chain.Fork->NamedBy).c_str(), EscapeControls(chain.Fork->First).c_str());
+    }
 }
 
 void WriteOutput(std::string_view text) {

@@ -9,6 +9,7 @@
 
 #include "cli/chain.h"
 #include "header/additional_information.h"
+#include "header/recording_header.h"
 
 namespace kalimber {
 
@@ -44,6 +45,16 @@ void WriteJsonChain(const Chain& chain, const ChainSummary& summary);
 
 // The bytes as well-formed UTF-8: what is not becomes U+FFFD, as in JSON.
 std::string WellFormedUtf8(std::string_view bytes);
+
+// True when the file (of size bytes) holds the whole head of a chunk where
+// the layout puts it, and its identifier reads as it should (RIFF, fmt ,
+// auxi, orva, data); JSON shows a chunk that is not there as null, CSV as
+// empty columns.
+bool HoldsChunk(const RecordingHeader& header, std::int64_t size, const ChunkSpan& span, const char* id);
+
+// The duration where one is worked out: the check passes and the block
+// mode is 0 or 1.
+bool HasDuration(RecordingCheck check, const RecordingHeader& header);
 
 // How the report names a check: "ok", "not-orva", "unsupported-version".
 const char* CheckName(RecordingCheck check);

@@ -693,7 +693,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
     const std::string missing = "No such file or directory";
     const Bytes emptyWav = PlainWav(0);  // its AUXI place all zero but "data"
     const std::string csvEmptyWavTail =
-        ",44,not-orva,,0000-00-00 00:00:00.000,0000-00-00 00:00:00.000,0,0,48000,2,16,1,,,\n";
+        ",44,not-orva,,,,,,48000,2,16,1,,,\n";  // no AUXI, ORVA or DATA chunk: empty
     enum class Where { Everywhere, LinuxOnly, WindowsOnly, Direct };  // Direct: Linux, no launcher
     struct File {
         std::string path;
@@ -786,10 +786,10 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
              EXPECT_EQ(a["WavFileDurationMillisec"], 160);
              EXPECT_EQ(a["BlockMode"], 1);
              const json& odd = objects[1];
-             EXPECT_EQ(odd["RIFF"]["CnkId"], std::string("RI\0F", 4));
+             EXPECT_TRUE(odd["RIFF"].is_null());  // its identifier reads RI\0F
              EXPECT_EQ(odd["ORVA"]["SN"], "SN\xEF\xBF\xBD\xEF\xBF\xBD");
              EXPECT_EQ(odd["BlockMode"], 3);
-             EXPECT_EQ(odd["WavFileDurationMillisec"], 0);  // not the 160 of the file before
+             EXPECT_TRUE(odd["WavFileDurationMillisec"].is_null());  // block mode 3: none worked out
              EXPECT_EQ(odd["Check"], "ok");
              EXPECT_EQ(objects[0]["type"], "recording");
              EXPECT_EQ(objects[2], json::parse(R"({"type":"error","path":"nope.wav","error":")" + missing + "\"}"));
@@ -800,6 +800,9 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
              const json j = json::parse(e.out);
              EXPECT_EQ(j["Check"], "not-orva");
              EXPECT_TRUE(j["BlockMode"].is_null() && j["WavFileDurationMillisec"].is_null());
+             // No chunk that the file does not hold, no value read from the zero state.
+             EXPECT_EQ(j["FMT"]["CnkSampleRate"], 48000);
+             EXPECT_TRUE(j["AUXI"].is_null() && j["ORVA"].is_null() && j["DATA"].is_null());
              EXPECT_EQ(j["size"], 444);
          }},
         {"-h: a page within 80 columns, no parser text", Where::Everywhere, {}, {"-h"}, 0, "*", "", {},
@@ -1130,6 +1133,40 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
                      "   Break: d.wav -> plain.wav: Bandwidth 150000 != 0\n"
                      "   Break: d.wav -> plain.wav: Check ok != not-orva\n"),
          "4 patched, 0 unchanged, 1 refused, 0 failed\n"},
+        // A copied first file names the same second file: a fork, not a loop.
+        {"a fork", Where::Everywhere,
+         {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, ""), {}}, {"d/x.wav", part(0, "b.wav"), {}}},
+         {"--chain", "d"}, 1, "*", "", {},
+         endsWith(section(1, "d" + sep + "x.wav", "d" + sep + "x.wav", "14:3:9:45", "14:3:9:205", 160,
+                          "   Fork: b.wav (named by d" + sep + "x.wav, already in the chain from d" + sep +
+                              "a.wav)\n"))},
+        {"a fork, JSON", Where::Everywhere,
+         {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, ""), {}}, {"d/x.wav", part(0, "b.wav"), {}}},
+         {"--chain", "--json", "--summary", "d"}, 1, "*", "", {},
+         [&](const Exit& e) {
+             const std::string last = e.out.substr(e.out.rfind('\n', e.out.size() - 2) + 1);
+             EXPECT_EQ(json::parse(last)["chain"]["fork"],
+                       json::parse(R"({"name":"b.wav","named_by":"d)" + std::string(windows ? "\\\\" : "/") +
+                                   R"(x.wav","first":"d)" + (windows ? "\\\\" : "/") + R"(a.wav"})"));
+         }},
+        {"a folder of a loop alone", Where::Everywhere, {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, "a.wav"), {}}},
+         {"--chain", "--summary", "d"}, 1,
+         section(2, "d" + sep + "a.wav", "d" + sep + "b.wav", "14:3:9:45", "14:3:9:365", 320,
+                 "   Loop: a.wav (named by d" + sep + "b.wav)\n"),
+         ""},
+        {"a file that fails the check starts no chain", Where::Everywhere,
+         {{"d/a.wav", part(0, ""), {}}, {"d/plain.wav", plain, {}}}, {"--chain", "d"}, 1, "*", "", {},
+         [&](const Exit& e) {
+             EXPECT_EQ(e.out.find("---Chain---"), e.out.rfind("---Chain---"));
+             // Reported last, on its own, with no section after it.
+             const std::size_t at = e.out.rfind("Selected file: \nd" + sep + "plain.wav\n");
+             ASSERT_NE(at, std::string::npos) << e.out;
+             EXPECT_GT(at, e.out.find("---Chain---"));
+             EXPECT_TRUE(EndsWith(e.out, "This is not an ORVA .wav file!!!\n"));
+         }},
+        {"a NextFileName that names a folder", Where::Everywhere, {{"a.wav", part(0, "sub/"), {}}, {"sub/x.wav", sample, {}}},
+         {"--chain", "--summary", "a.wav"}, 1,
+         section(1, "a.wav", "a.wav", "14:3:9:45", "14:3:9:205", 160, "   Missing: sub/ (named by a.wav)\n"), ""},
         {"--summary: the sections alone", Where::Everywhere, gapAndFix, {"--chain", "--summary", "a.wav"}, 1,
          section(3, "a.wav", "c.wav", "14:3:9:45", "14:3:14:525", 480,
                  "   Break: b.wav -> c.wav: gap 5000 ms\n   Break: b.wav -> c.wav: CenterFreq 7100000 != 7050000\n"),
