@@ -59,10 +59,16 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder, bool subfolders, std
     for (const fs::directory_iterator end; !listError && it != end; it.increment(listError)) {
         std::error_code typeError;
         const bool file = it->is_regular_file(typeError);
-        const bool subfolder = subfolders && !it->is_symlink(typeError) && it->is_directory(typeError);
+        const std::string reason = typeError ? typeError.message() : "";  // a link to nothing
+        std::error_code folderError;
+        const bool folder = it->is_directory(folderError);
+        const bool subfolder = subfolders && !it->is_symlink(folderError) && folder;
         std::string name = PathText(it->path().filename());
-        if ((file && HasWavExtension(name)) || subfolder) {
-            entries.push_back({std::move(name), {it->path(), PathText(it->path()), ""}, subfolder});
+        if (subfolder || (!folder && HasWavExtension(name))) {
+            // A FIFO, a device or a dangling link named *.wav is told as it
+            // would be when named on its own.
+            const std::string error = subfolder || file ? "" : !reason.empty() ? reason : "not a regular file";
+            entries.push_back({std::move(name), {it->path(), PathText(it->path()), error}, subfolder});
         }
     }
     error = listError ? listError.message() : "";

@@ -28,9 +28,11 @@ struct FolderEntry {
     bool Folder;
 };
 
-// The folder's regular .wav files (any case), and with subfolders set its
-// subfolders that are no links, in bytewise order of name; error is the
-// system's reason where the folder cannot be read, else empty.
+// The folder's .wav files (any case; one that is no regular file, such as a
+// FIFO or a dangling link, with the reason in its Error), and with
+// subfolders set its subfolders that are no links, in bytewise order of
+// name; error is the system's reason where the folder cannot be read, else
+// empty.
 std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder, bool subfolders, std::string& error);
 
 // Hands each argument to visit as it stands, wildcards expanded: a folder

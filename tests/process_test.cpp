@@ -524,6 +524,9 @@ struct Limits {
     std::string failAt;               // which fsync of the preloaded library fails
     Output output = Output::Pipe;
     bool errorsOnTerminal = false;  // standard error a pseudo-terminal, not a pipe
+    // Called in the scratch folder before the tool starts, for what a row's
+    // files cannot be (a FIFO, a link).
+    std::function<void()> before = nullptr;
     // Called once standard output holds more than the banner: the tool has
     // listed its folders and, on a pipe it cannot empty, waits there.
     std::function<void()> onFirstOutput = nullptr;
@@ -544,6 +547,11 @@ Limits FsyncFailing(const std::string& preload, const std::string& at) {
 Limits OutputTo(Output output) {
     Limits limits;
     limits.output = output;
+    return limits;
+}
+Limits Before(std::function<void()> hook) {
+    Limits limits;
+    limits.before = std::move(hook);
     return limits;
 }
 Limits OnFirstOutput(std::function<void()> hook, bool errorsOnTerminal = false) {
@@ -849,6 +857,12 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          "", "kalimber: --max-gap: '-1' is not a whole number of milliseconds from 0 to 86400000\n" + usageHint},
         {"--summary without --chain", Where::Everywhere, {{"a.wav", sample, {}}}, {"--summary", "a.wav"}, 2, "",
          "kalimber: --summary goes with --chain, without a patch\n" + usageHint},
+        {"a FIFO and a dangling link in a folder, told as if named", Where::LinuxOnly, {{"d/a.wav", sample, {}}},
+         {"-q", "d"}, 1, "", "kalimber: d/f.wav: not a regular file\nkalimber: d/l.wav: " + missing + "\n",
+         Before([] {
+             mkfifo("d/f.wav", 0644);
+             std::filesystem::create_symlink("nowhere", "d/l.wav");
+         })},
         {"a folder with no .wav file, its subfolder not walked", Where::Everywhere,
          {{"e/c.txt", plain, {}}, {"e/sub/x.wav", sample, {}}}, {"-q", "e"}, 1, "",
          "kalimber: e: no .wav files\n"},
@@ -1223,6 +1237,9 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
         for (const File& f : c.files) {
             std::filesystem::last_write_time(f.path, past);
+        }
+        if (c.limits.before) {
+            c.limits.before();
         }
         const Exit e = RunToExit(dir.Path(), c.arguments, c.limits);
         EXPECT_EQ(e.status, c.status);
