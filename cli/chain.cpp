@@ -47,73 +47,99 @@ std::string NextFileNameOf(const FoundPath& file, bool* passes = nullptr) {
     return std::string(stored.substr(0, stored.find('\0')));
 }
 
-// Follows the links from start. seen maps each file already in a chain to
-// that chain's first file: one of this chain is a loop, one of an earlier
-// chain a fork.
-Chain Follow(const FoundPath& start, std::map<std::string, std::string>& seen) {
+// The identity of a file, or none where it cannot be found.
+std::optional<FileIdentity> IdentityOf(const fs::path& path) {
+    FileIdentity identity;
+    return IdentifyPath(path, identity) ? std::optional<FileIdentity>(identity) : std::nullopt;
+}
+
+// Where a file's NextFileName leads within its folder: nullopt where it
+// names no file there. name: the part after its last separator.
+std::optional<fs::path> LinkTarget(const FoundPath& file, const std::string& stored, std::string& name) {
+    name = LinkName(stored);
+    const fs::path next = file.Path.parent_path() / PathFromText(name);
+    std::error_code error;
+    if (name.empty() || name == "." || name == ".." || !NameStaysInFolder(name) || !fs::is_regular_file(next, error)) {
+        return std::nullopt;  // a name that ends in a separator names a folder, never a file
+    }
+    return next;
+}
+
+// Follows the links from start. A file in seen already is a loop when it
+// is in this chain, a fork when it is in an earlier one.
+Chain Follow(const FoundPath& start, FilesInChains& seen) {
     Chain chain;
     FoundPath file = start;
     for (;;) {
         chain.Files.push_back(file);
-        seen.emplace(file.Text, start.Text);
+        if (const auto identity = IdentityOf(file.Path)) {
+            seen.emplace(*identity, start.Text);
+        }
         const std::string stored = NextFileNameOf(file);
         if (stored.empty()) {
             return chain;  // the last file names none
         }
-        // A name that ends in a separator names a folder, never a file.
-        const std::string name = LinkName(stored);
-        const fs::path next = file.Path.parent_path() / PathFromText(name);
-        std::error_code error;
-        if (name.empty() || name == "." || name == ".." || !NameStaysInFolder(name) ||
-            !fs::is_regular_file(next, error)) {
+        std::string name;
+        const std::optional<fs::path> next = LinkTarget(file, stored, name);
+        if (!next) {
             chain.Missing = ChainEnd{name.empty() ? stored : name, file.Text, ""};
             return chain;
         }
-        FoundPath found{next, PathText(next), ""};
-        if (const auto held = seen.find(found.Text); held != seen.end()) {
-            if (held->second == start.Text) {
-                chain.Loop = ChainEnd{name, file.Text, ""};
-            } else {
-                chain.Fork = ChainEnd{name, file.Text, held->second};
+        if (const auto identity = IdentityOf(*next)) {
+            if (const auto held = seen.find(*identity); held != seen.end()) {
+                if (held->second == start.Text) {
+                    chain.Loop = ChainEnd{name, file.Text, ""};
+                } else {
+                    chain.Fork = ChainEnd{name, file.Text, held->second};
+                }
+                return chain;
             }
-            return chain;
         }
-        file = std::move(found);
+        file = FoundPath{*next, PathText(*next), ""};
     }
 }
 
-ChainSet FolderChains(const fs::path& folder) {
+ChainSet FolderChains(const fs::path& folder, FilesInChains& seen) {
     ChainSet set;
     const std::vector<FolderEntry> entries = ListFolder(folder, false, set.Error);
     if (!set.Error.empty()) {
         return set;
     }
-    std::set<std::string> named;  // names that another file of the folder names, as bytes
-    std::set<std::string> failing;
+    set.Listed = entries.size();
+    // The files another file of the folder names, by identity, so that
+    // B.WAV names b.wav where the system folds case.
+    std::set<FileIdentity> named;
+    std::vector<std::optional<FileIdentity>> identities;
+    std::vector<bool> passing;
     for (const FolderEntry& entry : entries) {
         bool passes = false;
-        const std::string next = LinkName(NextFileNameOf(entry.File, &passes));
-        if (next != entry.Name) {
-            named.insert(next);
+        const std::string stored = NextFileNameOf(entry.File, &passes);
+        std::string name;
+        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(entry.File, stored, name);
+        const std::optional<FileIdentity> self = IdentityOf(entry.File.Path);
+        if (const auto target = next ? IdentityOf(*next) : std::nullopt; target && target != self) {
+            named.insert(*target);
         }
-        if (!passes) {
-            failing.insert(entry.Name);
+        identities.push_back(self);
+        passing.push_back(passes);
+    }
+    auto free = [&](std::size_t i) { return !identities[i] || seen.count(*identities[i]) == 0; };
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (passing[i] && free(i) && (!identities[i] || named.count(*identities[i]) == 0)) {
+            set.Chains.push_back(Follow(entries[i].File, seen));
         }
     }
-    std::map<std::string, std::string> seen;
-    for (const FolderEntry& entry : entries) {
-        if (named.count(entry.Name) == 0 && failing.count(entry.Name) == 0) {
-            set.Chains.push_back(Follow(entry.File, seen));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (passing[i] && free(i)) {
+            set.Chains.push_back(Follow(entries[i].File, seen));  // a loop with no head
         }
     }
-    for (const FolderEntry& entry : entries) {
-        if (seen.count(entry.File.Text) == 0 && failing.count(entry.Name) == 0) {
-            set.Chains.push_back(Follow(entry.File, seen));  // a loop with no head
-        }
-    }
-    for (const FolderEntry& entry : entries) {
-        if (seen.count(entry.File.Text) == 0) {
-            set.Strays.push_back(entry.File);  // fails the check, and no chain reaches it
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (free(i)) {
+            set.Strays.push_back(entries[i].File);  // fails the check, and no chain reaches it
+            if (identities[i]) {
+                seen.emplace(*identities[i], entries[i].File.Text);
+            }
         }
     }
     std::stable_sort(set.Chains.begin(), set.Chains.end(), [](const Chain& a, const Chain& b) {
@@ -121,6 +147,10 @@ ChainSet FolderChains(const fs::path& folder) {
     });
     return set;
 }
+
+}  // namespace
+
+namespace {
 
 // A stored time as a point on the calendar, or nullopt for month 13, hour 25 and the like.
 std::optional<std::chrono::sys_time<std::chrono::milliseconds>> Instant(const TimeStamp& t) {
@@ -151,14 +181,16 @@ std::string LinkName(std::string_view nextFileName) {
     return std::string(cut == std::string_view::npos ? name : name.substr(cut + 1));
 }
 
-ChainSet FindChains(const FoundPath& start) {
+ChainSet FindChains(const FoundPath& start, FilesInChains& seen) {
     std::error_code error;
     if (start.Error.empty() && fs::is_directory(start.Path, error)) {
-        return FolderChains(start.Path);
+        return FolderChains(start.Path, seen);
     }
-    std::map<std::string, std::string> seen;
     ChainSet set;
-    set.Chains.push_back(Follow(start, seen));
+    const std::optional<FileIdentity> identity = IdentityOf(start.Path);
+    if (!identity || seen.count(*identity) == 0) {
+        set.Chains.push_back(Follow(start, seen));  // a file already in a chain is not followed twice
+    }
     return set;
 }
 

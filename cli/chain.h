@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "cli/path_walk.h"
 #include "header/additional_information.h"
 #include "header/recording_header.h"
+#include "platform/platform.h"
 
 namespace kalimber {
 
@@ -36,6 +38,7 @@ struct ChainSet {
     std::vector<Chain> Chains;
     std::vector<FoundPath> Strays;
     std::string Error;
+    std::size_t Listed = 0;  // the .wav files the folder holds, chained before or not
 };
 
 // What the checks take from one file, loaded from the zero state.
@@ -87,7 +90,10 @@ std::string LinkName(std::string_view nextFileName);
 // (each starts at a file that passes the check and that no other one names;
 // a loop without such a head at its bytewise-lowest name), in the order of
 // their first files.
-ChainSet FindChains(const FoundPath& start);
+// seen: every file already in a chain of this run, by its identity, with
+// the first file of that chain; a file in seen starts no chain again.
+using FilesInChains = std::map<FileIdentity, std::string>;
+ChainSet FindChains(const FoundPath& start, FilesInChains& seen);
 
 ChainFacts LoadChainFacts(const FoundPath& file);
 

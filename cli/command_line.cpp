@@ -177,6 +177,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
     const bool records = !options.Quiet && !options.Summary;
     bool allGood = true;
     bool first = true;
+    FilesInChains inChains;  // each file in one chain only, however it is named
     VisitArguments(options.Paths, [&](const FoundPath& top, bool folder) {
         std::string error = top.Error;
         std::FILE* probe = folder || !error.empty() ? nullptr : OpenRecording(top.Path, false, error);
@@ -199,7 +200,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
         if (probe != nullptr) {
             std::fclose(probe);
         }
-        const ChainSet set = FindChains(top);
+        const ChainSet set = FindChains(top, inChains);
         const bool csv = options.Format == OutputFormat::Csv;
         const std::string none;
         // A folder that cannot be listed, and a file that fails the check and
@@ -215,7 +216,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
         };
         if (!set.Error.empty()) {
             alone({top.Path, top.Text, set.Error});
-        } else if (folder && set.Chains.empty() && set.Strays.empty()) {
+        } else if (folder && set.Listed == 0) {
             SayNoWavFiles(top);
             allGood = false;
         }

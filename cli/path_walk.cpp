@@ -3,6 +3,7 @@
 #include "cli/path_walk.h"
 
 #include <algorithm>
+#include <set>
 #include <system_error>
 
 #include "platform/platform.h"
@@ -155,7 +156,16 @@ void VisitArguments(const std::vector<std::string>& arguments,
 }
 
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
-               const std::function<bool(const FoundPath&)>& visit) {
+               const std::function<bool(const FoundPath&)>& given) {
+    // Each file once, however often and however it is named.
+    std::set<FileIdentity> visited;
+    auto visit = [&](const FoundPath& found) {
+        FileIdentity identity;
+        if (found.Error.empty() && IdentifyPath(found.Path, identity) && !visited.insert(identity).second) {
+            return true;
+        }
+        return given(found);
+    };
     VisitArguments(arguments, [&](const FoundPath& found, bool folder) {
         if (!folder) {
             return visit(found);

@@ -42,7 +42,8 @@ void VisitArguments(const std::vector<std::string>& arguments,
                     const std::function<bool(const FoundPath&, bool folder)>& visit);
 
 // Hands every path to visit, one at a time, in order, until a visit returns
-// false; a folder named that holds no .wav file is handed on with the error
+// false; each file once, however it is named (its first name counts); a
+// folder named that holds no .wav file is handed on with the error
 // NoWavFilesReason. Only one folder's names are held at a time for sorting (and those
 // of the folders above it).
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,

@@ -189,6 +189,23 @@ bool IsTerminal(std::FILE* stream) {
     return ConsoleHandle(stream) != nullptr;
 }
 
+bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
+    // No access asked for: the file's information only, never its data.
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(file, &information) != 0;
+    CloseHandle(file);
+    if (known) {
+        identity.Volume = information.dwVolumeSerialNumber;
+        identity.Index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    }
+    return known;
+}
+
 bool GetModificationTime(std::FILE* file, FileTime& time) {
     FILETIME written{};
     if (GetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), nullptr, nullptr, &written) == 0) {
@@ -320,6 +337,16 @@ int WriteErrorNumber(int error) {
 
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
+}
+
+bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+    identity.Volume = static_cast<std::uint64_t>(status.st_dev);
+    identity.Index = static_cast<std::uint64_t>(status.st_ino);
+    return true;
 }
 
 bool GetModificationTime(std::FILE* file, FileTime& time) {

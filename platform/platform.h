@@ -2,6 +2,7 @@
 // 64-bit file positions, syncing, Unicode names, the console, pipes, idling.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -52,6 +53,19 @@ bool SetModificationTime(std::FILE* file, const FileTime& time);
 // True when the stream is a terminal: a tty on POSIX, a console window on
 // Windows (never a file or a pipe).
 bool IsTerminal(std::FILE* stream);
+
+// What tells one file from another however it is named (twice, through a
+// folder, d//a.wav, another case on Windows, a link): device and inode on
+// POSIX, volume serial number and file index on Windows.
+struct FileIdentity {
+    std::uint64_t Volume = 0;
+    std::uint64_t Index = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+// The identity of the file a path names, links followed; false where the
+// file cannot be found.
+bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity);
 
 // The errno of a write that just failed, with a reader that has gone always
 // EPIPE: Windows' C runtime gives EINVAL for a pipe that is being closed.
