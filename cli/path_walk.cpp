@@ -3,6 +3,8 @@
 #include "cli/path_walk.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <system_error>
 
@@ -114,19 +116,22 @@ std::vector<std::string> ExpandWildcards(const std::string& argument) {
     if (pattern.find_first_of("*?") == std::string::npos) {
         return {argument};
     }
+    const fs::path where = PathFromText(folder.empty() ? "." : folder);
     std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(PathFromText(folder.empty() ? "." : folder), error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        const std::string name = PathText(it->path().filename());
-        if (MatchesWildcard(name, pattern)) {
-            names.push_back(folder + name);
+    if (!SystemWildcardMatches(where, pattern, names)) {
+        std::error_code error;
+        fs::directory_iterator it(where, error);
+        for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+            std::string name = PathText(it->path().filename());
+            if (MatchesWildcard(name, pattern)) {
+                names.push_back(std::move(name));
+            }
         }
     }
-    if (names.empty()) {
-        return {argument};
-    }
     std::sort(names.begin(), names.end());
+    for (std::string& name : names) {
+        name = folder + name;
+    }
     return names;
 }
 
@@ -135,6 +140,13 @@ void VisitArguments(const std::vector<std::string>& arguments,
     for (const std::string& argument : arguments) {
         const std::vector<std::string> expanded =
             ShellExpandsWildcards ? std::vector<std::string>{argument} : ExpandWildcards(argument);
+        if (expanded.empty()) {
+            // As a POSIX shell leaves it: a name that is not there.
+            if (!visit({PathFromText(argument), argument, std::strerror(ENOENT)}, false)) {
+                return;
+            }
+            continue;
+        }
         for (const std::string& text : expanded) {
             const fs::path path = PathFromText(text);
             std::error_code error;

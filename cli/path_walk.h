@@ -50,8 +50,9 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
                const std::function<bool(const FoundPath&)>& visit);
 
 // The names that an argument's last component matches when it holds * or ?
-// (ASCII letters in either case, as Windows names compare), in bytewise
-// order; an argument without wildcards, or matching nothing, stays as it is.
+// (as the system matches them where it can, else ASCII letters in either
+// case, as Windows names compare), in bytewise order; none where nothing
+// matches. An argument without wildcards stays as it is.
 std::vector<std::string> ExpandWildcards(const std::string& argument);
 
 // * matches any run of characters, ? one character (UTF-8: one code point).

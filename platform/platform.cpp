@@ -185,6 +185,24 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
 
 void OpenClosedStandardDescriptors() {}
 
+bool SystemWildcardMatches(const std::filesystem::path& folder, const std::string& pattern,
+                           std::vector<std::string>& names) {
+    WIN32_FIND_DATAW found{};
+    const std::filesystem::path search = folder / PathFromText(pattern);
+    const HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        return true;  // nothing matches, or no such folder
+    }
+    do {
+        const std::wstring_view name(found.cFileName);
+        if (name != L"." && name != L"..") {
+            names.push_back(WideToUtf8(name));
+        }
+    } while (FindNextFileW(find, &found) != 0);
+    FindClose(find);
+    return true;
+}
+
 bool IsTerminal(std::FILE* stream) {
     return ConsoleHandle(stream) != nullptr;
 }
@@ -365,6 +383,10 @@ bool SetModificationTime(std::FILE* file, const FileTime& time) {
     times[1].tv_sec = static_cast<time_t>(time.Seconds);
     times[1].tv_nsec = static_cast<long>(time.Nanoseconds);
     return futimens(fileno(file), times) == 0;
+}
+
+bool SystemWildcardMatches(const std::filesystem::path&, const std::string&, std::vector<std::string>&) {
+    return false;
 }
 
 void OpenClosedStandardDescriptors() {

@@ -82,6 +82,13 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
 // has no such descriptors to take).
 void OpenClosedStandardDescriptors();
 
+// The names in a folder that a pattern with * and ? matches, as the system
+// matches them: FindFirstFileExW on Windows, which folds the case of every
+// letter as Explorer does. False where the system has no such matcher
+// (POSIX, whose shell has matched already); names is then left alone.
+bool SystemWildcardMatches(const std::filesystem::path& folder, const std::string& pattern,
+                           std::vector<std::string>& names);
+
 // Windows' cmd.exe passes * and ? on as they are; a POSIX shell has
 // already expanded them when the tool starts.
 #if defined(_WIN32)

@@ -88,6 +88,14 @@ TEST(CommandLine, WildcardsMatchAsOnWindows) {
     for (const auto& c : cases) {
         EXPECT_EQ(MatchesWildcard(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
     }
+    ScratchDir dir;
+    WriteFileText("b.wav", "");
+    WriteFileText("A.WAV", "");
+    EXPECT_EQ(ExpandWildcards("*.wav"), (std::vector<std::string>{"A.WAV", "b.wav"}));
+    EXPECT_EQ(ExpandWildcards("./?.WAV"), (std::vector<std::string>{"./A.WAV", "./b.wav"}));
+    EXPECT_TRUE(ExpandWildcards("*.xyz").empty());  // told as a name that is not there
+    EXPECT_TRUE(ExpandWildcards("nowhere/*.wav").empty());
+    EXPECT_EQ(ExpandWildcards("c.wav"), std::vector<std::string>{"c.wav"});
 }
 
 TEST(CommandLine, ControlsAreShownEscapedAndNothingElse) {

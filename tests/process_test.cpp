@@ -898,6 +898,13 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          csvHeader + "A.WAV" + csvSampleTail + "b.wav" + csvSampleTail + "\xE5\xBD\x95.wav" + csvSampleTail +
              "c.txt" + csvEmptyWavTail,
          tally(4, 3, 1, 0)},
+        {"wildcards fold the case of every letter", Where::WindowsOnly,
+         {{"Aufnahme M\xC3\xA4rz \xC3\xA9.wav", sample, {}}, {"Mai.wav", sample, {}}}, {"--csv", "*M\xC3\x84RZ*"}, 0,
+         csvHeader + "Aufnahme M\xC3\xA4rz \xC3\xA9.wav" + csvSampleTail, ""},
+        {"a wildcard that matches nothing, a folder that is not there", Where::WindowsOnly, {{"a.wav", sample, {}}},
+         {"-q", "*.xyz", "nowhere\\*.wav", "nowhere", "a.wav"}, 1, "",
+         "kalimber: *.xyz: " + missing + "\nkalimber: nowhere\\*.wav: " + missing + "\nkalimber: nowhere: " + missing +
+             "\n"},
         // The patch mode.
         {"patch a folder of 5: a plain WAV and a short file refused", Where::Everywhere,
          {{"p/a.wav", sample, patched}, {"p/b.wav", sample, patched}, {"p/c.wav", Patched(sample, 7050000, 150000), patched},
