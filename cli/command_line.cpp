@@ -104,9 +104,9 @@ void SayNoWavFiles(const FoundPath& folder) {
 
 // How many paths the walk will hand on, for the progress line; only
 // walked where the line can be shown.
-std::uint64_t CountPaths(const CommandLineOptions& options, bool shown) {
+std::uint64_t CountPaths(const CommandLineOptions& options) {
     std::uint64_t paths = 0;
-    if (shown && !options.Quiet && IsTerminal(ErrorStream())) {
+    if (!options.Quiet && IsTerminal(ErrorStream())) {
         WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
             paths += found.Error != NoWavFilesReason;
             return true;
@@ -122,7 +122,7 @@ int Report(const CommandLineOptions& options) {
     } else if (records && options.Format == OutputFormat::Csv) {
         WriteCsvHeader(false);
     }
-    Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options, true));
+    Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options));
     bool allGood = OutputError() == 0;
     bool first = true;
     ReportTally tally;
@@ -149,7 +149,7 @@ int Report(const CommandLineOptions& options) {
 int Patch(const CommandLineOptions& options) {
     PatchTally tally;
     bool allFound = true;
-    Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options, true));
+    Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options));
     // A lost line never stops the patching: each file is patched whole or not at all.
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
         if (found.Error == NoWavFilesReason) {
@@ -172,8 +172,7 @@ int Patch(const CommandLineOptions& options) {
 // Each chain: its files reported or patched, then its section as the files
 // now stand (with --summary, the section alone). False when a file or a
 // link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTally& patched,
-                         ReportTally& reported) {
+bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTally& patched) {
     const bool records = !options.Quiet && !options.Summary;
     bool allGood = true;
     bool first = true;
@@ -191,8 +190,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
                 // In CSV it heads a chain of its own, so its row has every column.
                 const bool csv = options.Format == OutputFormat::Csv;
                 const std::string none;
-                Count(reported, ReportRecording(unreadable, options, records, first, csv ? &top.Text : nullptr,
-                                                csv ? &none : nullptr));
+                ReportRecording(unreadable, options, records, first, csv ? &top.Text : nullptr, csv ? &none : nullptr);
             }
             allGood = false;
             return patch || OutputError() == 0;
@@ -209,8 +207,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
             if (patch) {
                 PatchRecording(file, options, patched);
             } else {
-                Count(reported, ReportRecording(file, options, records, first, csv ? &none : nullptr,
-                                                csv ? &none : nullptr));
+                ReportRecording(file, options, records, first, csv ? &none : nullptr, csv ? &none : nullptr);
             }
             allGood = false;
         };
@@ -244,7 +241,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTal
                 const std::string link = csv && i > 0 ? LinkText(summary, chain.Files[i - 1].Text, file.Text) : "";
                 const Outcome outcome =
                     ReportRecording(file, options, records, first, csv ? &head : nullptr, csv ? &link : nullptr);
-                allGood = Count(reported, outcome) && allGood;
+                allGood = outcome == Outcome::Recording && allGood;
             }
             if (patch) {
                 summary = check();
@@ -291,8 +288,7 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
         options.Summary ? WriteCsvChainHeader() : WriteCsvHeader(true);
     }
     PatchTally patched;
-    ReportTally reported;
-    const bool allGood = ReportOrPatchChains(options, patch, patched, reported);
+    const bool allGood = ReportOrPatchChains(options, patch, patched);
     if (patch) {
         PrintPatchSummary(patched, options.DryRun);
     }
