@@ -10,7 +10,6 @@
 #include <set>
 #include <system_error>
 
-#include "cli/writers.h"
 #include "platform/platform.h"
 
 namespace kalimber {
@@ -18,33 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Loads a file's header from the zero state; false where it cannot be opened.
-bool LoadFrom(const FoundPath& file) {
-    ResetRecordingState();
-    std::string error;
-    std::FILE* recording = OpenRecording(file.Path, false, error);
-    if (recording == nullptr) {
-        return false;
-    }
-    LoadHeaderAtOnce(recording);
-    CheckRecording(recording);
-    std::fclose(recording);
-    return true;
-}
-
-// The NextFileName of a file as stored, up to its first NUL; empty where
-// the file cannot be opened. passes: whether the file passes the check.
-std::string NextFileNameOf(const FoundPath& file, bool* passes = nullptr) {
-    const bool loaded = LoadFrom(file);
-    if (passes != nullptr) {
-        *passes = loaded && CheckVendorChunk() == RecordingCheck::Ok;
-    }
-    if (!loaded) {
-        return "";
-    }
-    const auto& field = g_RecordingHeader.Auxi.NextFileName;
-    const std::string_view stored(reinterpret_cast<const char*>(field), sizeof field);
-    return std::string(stored.substr(0, stored.find('\0')));
+// The NextFileName of a file as stored, up to its first NUL.
+std::string NextFileNameOf(const Recording& file) {
+    static constexpr const FieldRow& kNext = FieldNamed("NextFileName");
+    return FieldString(file.Header, kNext);
 }
 
 // The identity of a file, or none where it cannot be found.
@@ -55,7 +31,7 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path) {
 
 // Where a file's NextFileName leads within its folder: nullopt where it
 // names no file there. name: the part after its last separator.
-std::optional<fs::path> LinkTarget(const FoundPath& file, const std::string& stored, std::string& name) {
+std::optional<fs::path> LinkTarget(const Recording& file, const std::string& stored, std::string& name) {
     name = LinkName(stored);
     const fs::path next = file.Path.parent_path() / PathFromText(name);
     std::error_code error;
@@ -65,87 +41,52 @@ std::optional<fs::path> LinkTarget(const FoundPath& file, const std::string& sto
     return next;
 }
 
+// The files of a folder taken in already and in no chain yet, by identity.
+using TakenFiles = std::map<FileIdentity, Recording>;
+
 // Follows the links from start. A file in seen already is a loop when it
-// is in this chain, a fork when it is in an earlier one.
-Chain Follow(const FoundPath& start, FilesInChains& seen) {
+// is in this chain, a fork when it is in an earlier one. The next file is
+// told apart by its identity before it is taken in, and one the folder has
+// taken in already keeps the name the folder lists it by.
+Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const TakeFile& take) {
     Chain chain;
-    FoundPath file = start;
+    const std::string first = start.Text;
+    Recording file = std::move(start);
     for (;;) {
-        chain.Files.push_back(file);
-        if (const auto identity = IdentityOf(file.Path)) {
-            seen.emplace(*identity, start.Text);
+        if (file.Identity) {
+            seen.emplace(*file.Identity, first);
         }
         const std::string stored = NextFileNameOf(file);
+        std::string name;
+        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name);
+        const std::string namedBy = file.Text;
+        chain.Files.push_back(std::move(file));
         if (stored.empty()) {
             return chain;  // the last file names none
         }
-        std::string name;
-        const std::optional<fs::path> next = LinkTarget(file, stored, name);
         if (!next) {
-            chain.Missing = ChainEnd{name.empty() ? stored : name, file.Text, ""};
+            chain.Missing = ChainEnd{name.empty() ? stored : name, namedBy, ""};
             return chain;
         }
-        if (const auto identity = IdentityOf(*next)) {
-            if (const auto held = seen.find(*identity); held != seen.end()) {
-                if (held->second == start.Text) {
-                    chain.Loop = ChainEnd{name, file.Text, ""};
-                } else {
-                    chain.Fork = ChainEnd{name, file.Text, held->second};
-                }
-                return chain;
+        const std::optional<FileIdentity> identity = IdentityOf(*next);
+        if (const auto held = identity ? seen.find(*identity) : seen.end(); held != seen.end()) {
+            if (held->second == first) {
+                chain.Loop = ChainEnd{name, namedBy, ""};
+            } else {
+                chain.Fork = ChainEnd{name, namedBy, held->second};
             }
+            return chain;
         }
-        file = FoundPath{*next, PathText(*next), ""};
-    }
-}
-
-ChainSet FolderChains(const fs::path& folder, FilesInChains& seen) {
-    ChainSet set;
-    const std::vector<FolderEntry> entries = ListFolder(folder, false, set.Error);
-    if (!set.Error.empty()) {
-        return set;
-    }
-    set.Listed = entries.size();
-    // The files another file of the folder names, by identity, so that
-    // B.WAV names b.wav where the system folds case.
-    std::set<FileIdentity> named;
-    std::vector<std::optional<FileIdentity>> identities;
-    std::vector<bool> passing;
-    for (const FolderEntry& entry : entries) {
-        bool passes = false;
-        const std::string stored = NextFileNameOf(entry.File, &passes);
-        std::string name;
-        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(entry.File, stored, name);
-        const std::optional<FileIdentity> self = IdentityOf(entry.File.Path);
-        if (const auto target = next ? IdentityOf(*next) : std::nullopt; target && target != self) {
-            named.insert(*target);
-        }
-        identities.push_back(self);
-        passing.push_back(passes);
-    }
-    auto free = [&](std::size_t i) { return !identities[i] || seen.count(*identities[i]) == 0; };
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (passing[i] && free(i) && (!identities[i] || named.count(*identities[i]) == 0)) {
-            set.Chains.push_back(Follow(entries[i].File, seen));
-        }
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (passing[i] && free(i)) {
-            set.Chains.push_back(Follow(entries[i].File, seen));  // a loop with no head
-        }
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (free(i)) {
-            set.Strays.push_back(entries[i].File);  // fails the check, and no chain reaches it
-            if (identities[i]) {
-                seen.emplace(*identities[i], entries[i].File.Text);
+        if (const auto there = identity ? taken.find(*identity) : taken.end(); there != taken.end()) {
+            file = std::move(there->second);
+            taken.erase(there);
+        } else {
+            file = take(FoundPath{*next, PathText(*next), ""});
+            if (!file.Identity) {
+                file.Identity = identity;
             }
         }
     }
-    std::stable_sort(set.Chains.begin(), set.Chains.end(), [](const Chain& a, const Chain& b) {
-        return PathText(a.Files.front().Path.filename()) < PathText(b.Files.front().Path.filename());
-    });
-    return set;
 }
 
 }  // namespace
@@ -181,32 +122,82 @@ std::string LinkName(std::string_view nextFileName) {
     return std::string(cut == std::string_view::npos ? name : name.substr(cut + 1));
 }
 
-ChainSet FindChains(const FoundPath& start, FilesInChains& seen) {
-    std::error_code error;
-    if (start.Error.empty() && fs::is_directory(start.Path, error)) {
-        return FolderChains(start.Path, seen);
-    }
+ChainSet FileChains(Recording start, FilesInChains& seen, const TakeFile& take) {
     ChainSet set;
-    const std::optional<FileIdentity> identity = IdentityOf(start.Path);
-    if (!identity || seen.count(*identity) == 0) {
-        set.Chains.push_back(Follow(start, seen));  // a file already in a chain is not followed twice
+    if (!start.Identity || seen.count(*start.Identity) == 0) {
+        TakenFiles none;
+        set.Chains.push_back(Follow(std::move(start), seen, none, take));  // a file in a chain is not followed twice
     }
     return set;
 }
 
-ChainFacts LoadChainFacts(const FoundPath& file) {
-    ChainFacts facts;
-    LoadFrom(file);  // a file that cannot be opened shows the zero state, and fails the check
-    const RecordingHeader& h = g_RecordingHeader;
-    facts.Check = CheckVendorChunk();
-    facts.StartTime = h.Auxi.StartTime;
-    facts.StopTime = h.Auxi.StopTime;
-    facts.WavFileDurationMillisec = g_WavFileDurationMillisec;
-    const std::int64_t fields[6] = {h.Fmt.SampleRate.Get(),   h.Fmt.NumChannels.Get(),
-                                    h.Fmt.BitPerSample.Get(), h.Fmt.AudioFormat.Get(),
-                                    h.Auxi.CenterFreq.Get(),  h.Auxi.Bandwidth.Get()};
-    std::copy(std::begin(fields), std::end(fields), facts.Fields);
-    return facts;
+ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFile& take) {
+    ChainSet set;
+    const std::vector<FolderEntry> entries = ListFolder(folder.Path, false, set.Error);
+    if (!set.Error.empty()) {
+        return set;
+    }
+    set.Listed = entries.size();
+    // Each file of the folder that no chain holds yet, taken in once (a second
+    // name of the same file not at all); and the files that another one names,
+    // by identity, so that B.WAV names b.wav where the system folds case.
+    std::vector<std::optional<FileIdentity>> identities;
+    std::vector<bool> passes;
+    std::vector<Recording> nameless;  // no identity to file them by: they fail the check
+    std::set<FileIdentity> named;
+    TakenFiles taken;
+    for (const FolderEntry& entry : entries) {
+        const FoundPath found = EntryPath(folder.Path, entry);
+        const std::optional<FileIdentity> self = IdentityOf(found.Path);
+        if (self && (seen.count(*self) != 0 || taken.count(*self) != 0)) {
+            continue;
+        }
+        Recording file = take(found);
+        if (!file.Identity) {
+            file.Identity = self;
+        }
+        const std::string stored = NextFileNameOf(file);
+        std::string name;
+        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name);
+        if (const auto target = next ? IdentityOf(*next) : std::nullopt; target && target != file.Identity) {
+            named.insert(*target);
+        }
+        identities.push_back(file.Identity);
+        passes.push_back(file.Check == RecordingCheck::Ok);
+        if (file.Identity) {
+            taken.emplace(*file.Identity, std::move(file));
+        } else {
+            nameless.push_back(std::move(file));
+        }
+    }
+    // The chains from the heads, then a loop with no head from its lowest name.
+    for (const bool heads : {true, false}) {
+        for (std::size_t i = 0; i < identities.size(); ++i) {
+            if (!identities[i] || !passes[i] || (named.count(*identities[i]) == 0) != heads) {
+                continue;
+            }
+            if (const auto start = taken.find(*identities[i]); start != taken.end()) {
+                Recording first = std::move(start->second);
+                taken.erase(start);
+                set.Chains.push_back(Follow(std::move(first), seen, taken, take));
+            }
+        }
+    }
+    // What is left fails the check, and no chain reaches it.
+    std::size_t next = 0;
+    for (const std::optional<FileIdentity>& identity : identities) {
+        if (!identity) {
+            set.Strays.push_back(std::move(nameless[next++]));
+        } else if (const auto left = taken.find(*identity); left != taken.end()) {
+            seen.emplace(*identity, left->second.Text);
+            set.Strays.push_back(std::move(left->second));
+            taken.erase(left);
+        }
+    }
+    std::stable_sort(set.Chains.begin(), set.Chains.end(), [](const Chain& a, const Chain& b) {
+        return PathText(a.Files.front().Path.filename()) < PathText(b.Files.front().Path.filename());
+    });
+    return set;
 }
 
 std::optional<std::int64_t> GapMillisec(const TimeStamp& stop, const TimeStamp& start) {
@@ -218,38 +209,42 @@ std::optional<std::int64_t> GapMillisec(const TimeStamp& stop, const TimeStamp& 
     return (*to - *from).count();
 }
 
-ChainSummary CheckChain(const Chain& chain, const std::vector<ChainFacts>& facts, std::int64_t maxGapMs) {
+ChainSummary CheckChain(const Chain& chain, std::int64_t maxGapMs) {
+    static constexpr const FieldRow& kStart = FieldNamed("StartTime");
+    static constexpr const FieldRow& kStop = FieldNamed("StopTime");
     ChainSummary summary;
-    if (facts.empty()) {
+    if (chain.Files.empty()) {
         return summary;
     }
-    summary.StartTime = facts.front().StartTime;
-    summary.StopTime = facts.back().StopTime;
-    for (std::size_t i = 0; i < facts.size(); ++i) {
-        summary.WavFileDurationMillisec += facts[i].WavFileDurationMillisec;
+    summary.StartTime = FieldTime(chain.Files.front().Header, kStart);
+    summary.StopTime = FieldTime(chain.Files.back().Header, kStop);
+    for (std::size_t i = 0; i < chain.Files.size(); ++i) {
+        summary.WavFileDurationMillisec += chain.Files[i].Duration.value_or(0);
         if (i == 0) {
             continue;
         }
-        const ChainFacts& a = facts[i - 1];
-        const ChainFacts& b = facts[i];
+        const Recording& a = chain.Files[i - 1];
+        const Recording& b = chain.Files[i];
         ChainBreak link;
-        link.From = chain.Files[i - 1].Text;
-        link.To = chain.Files[i].Text;
-        const std::optional<std::int64_t> gap = GapMillisec(a.StopTime, b.StartTime);
+        link.From = a.Text;
+        link.To = b.Text;
+        const std::optional<std::int64_t> gap = GapMillisec(FieldTime(a.Header, kStop), FieldTime(b.Header, kStart));
         if (!gap || *gap > maxGapMs || *gap < -maxGapMs) {
             ChainBreak timing = link;
             timing.Kind = !gap ? BreakKind::Unreadable : *gap > 0 ? BreakKind::Gap : BreakKind::Overlap;
             timing.GapMs = gap.value_or(0);
             summary.Breaks.push_back(timing);
         }
-        for (std::size_t f = 0; f < std::size(a.Fields); ++f) {
-            if (a.Fields[f] != b.Fields[f]) {
-                ChainBreak field = link;
-                field.Kind = BreakKind::Field;
-                field.Field = ChainFieldNames[f];
-                field.FromValue = a.Fields[f];
-                field.ToValue = b.Fields[f];
-                summary.Breaks.push_back(field);
+        for (const FieldRow* field : ChainFields) {
+            const std::int64_t from = FieldNumber(a.Header, *field);
+            const std::int64_t to = FieldNumber(b.Header, *field);
+            if (from != to) {
+                ChainBreak change = link;
+                change.Kind = BreakKind::Field;
+                change.Field = field->Label;
+                change.FromValue = from;
+                change.ToValue = to;
+                summary.Breaks.push_back(change);
             }
         }
         if (a.Check != RecordingCheck::Ok || b.Check != RecordingCheck::Ok) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "cli/path_walk.h"
+#include "cli/recording.h"
+#include "header/fields.h"
 #include "header/additional_information.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
@@ -25,7 +28,7 @@ struct ChainEnd {
 };
 
 struct Chain {
-    std::vector<FoundPath> Files;
+    std::vector<Recording> Files;
     std::optional<ChainEnd> Missing;  // a name that is no file of the folder
     std::optional<ChainEnd> Loop;     // a file already in this chain
     std::optional<ChainEnd> Fork;     // a file already in an earlier chain
@@ -36,24 +39,15 @@ struct Chain {
 // no chain; Error is the reason where the folder cannot be listed.
 struct ChainSet {
     std::vector<Chain> Chains;
-    std::vector<FoundPath> Strays;
+    std::vector<Recording> Strays;
     std::string Error;
     std::size_t Listed = 0;  // the .wav files the folder holds, chained before or not
 };
 
-// What the checks take from one file, loaded from the zero state.
-struct ChainFacts {
-    RecordingCheck Check = RecordingCheck::NotOrva;
-    TimeStamp StartTime{};
-    TimeStamp StopTime{};
-    std::uint32_t WavFileDurationMillisec = 0;
-    // The fields that must not change from one file to the next, in order.
-    std::int64_t Fields[6] = {};
-};
-
-// The labels of ChainFacts::Fields.
-inline constexpr const char* ChainFieldNames[6] = {"CnkSampleRate", "CnkNumChan", "CnkBitPerSample",
-                                                   "CnkAudioFormat", "CenterFreq", "Bandwidth"};
+// The fields that must not change from one file of a chain to the next.
+inline constexpr const FieldRow* ChainFields[] = {&FieldNamed("CnkSampleRate"), &FieldNamed("CnkNumChan"),
+                                                  &FieldNamed("CnkBitPerSample"), &FieldNamed("CnkAudioFormat"),
+                                                  &FieldNamed("CenterFreq"), &FieldNamed("Bandwidth")};
 
 enum class BreakKind { Gap, Overlap, Unreadable, Field };
 
@@ -86,21 +80,25 @@ bool HoldsTogether(const Chain& chain, const ChainSummary& summary);
 // The file named by a NextFileName: up to its first NUL, after its last / or \.
 std::string LinkName(std::string_view nextFileName);
 
-// The chain that starts at a file, or every chain of a folder's .wav files
-// (each starts at a file that passes the check and that no other one names;
-// a loop without such a head at its bytewise-lowest name), in the order of
-// their first files.
+// How a file is taken in: loaded, or (with a patch) patched and loaded as
+// it then stands. Each file the chains hold is taken in once.
+using TakeFile = std::function<Recording(const FoundPath&)>;
+
 // seen: every file already in a chain of this run, by its identity, with
 // the first file of that chain; a file in seen starts no chain again.
 using FilesInChains = std::map<FileIdentity, std::string>;
-ChainSet FindChains(const FoundPath& start, FilesInChains& seen);
 
-ChainFacts LoadChainFacts(const FoundPath& file);
+// The chain that starts at a file taken in already (none where seen holds
+// it), or every chain of a folder's .wav files (each starts at a file that
+// passes the check and that no other one names; a loop without such a head
+// at its bytewise-lowest name), in the order of their first files.
+ChainSet FileChains(Recording start, FilesInChains& seen, const TakeFile& take);
+ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFile& take);
 
 // Milliseconds from stop to start on the calendar; nullopt where either is
 // no valid date and time.
 std::optional<std::int64_t> GapMillisec(const TimeStamp& stop, const TimeStamp& start);
 
-ChainSummary CheckChain(const Chain& chain, const std::vector<ChainFacts>& facts, std::int64_t maxGapMs);
+ChainSummary CheckChain(const Chain& chain, std::int64_t maxGapMs);
 
 }  // namespace kalimber

@@ -5,19 +5,19 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <map>
+#include <string>
 
 #include "cli/chain.h"
 #include "cli/options.h"
 #include "cli/patch.h"
 #include "cli/path_walk.h"
 #include "cli/progress.h"
+#include "cli/recording.h"
 #include "cli/writers.h"
-#include "header/additional_information.h"
 #include "header/print.h"
-#include "header/recording_header.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
-#include "run/run.h"
 
 namespace kalimber {
 namespace {
@@ -32,55 +32,28 @@ struct ReportTally {
 
 // "20 files: 18 recordings, 1 not-orva, 0 unsupported-version, 1 could not be read"
 // (chains end in their sections instead).
-void PrintReportSummary(const ReportTally& tally) {
-    PrintError("%d files: %d %s, %d not-orva, %d unsupported-version, %d could not be read\n", tally.Files,
-               tally.Counts[0], tally.Counts[0] == 1 ? "recording" : "recordings", tally.Counts[1], tally.Counts[2],
-               tally.Counts[3]);
+std::string SummaryLine(const ReportTally& tally) {
+    return std::to_string(tally.Files) + " files: " + std::to_string(tally.Counts[0]) +
+           (tally.Counts[0] == 1 ? " recording, " : " recordings, ") + std::to_string(tally.Counts[1]) +
+           " not-orva, " + std::to_string(tally.Counts[2]) + " unsupported-version, " +
+           std::to_string(tally.Counts[3]) + " could not be read";
 }
 
-// A path that cannot be read: always on standard error, and in JSON and CSV
-// as a record too where records are written.
-void ReportUnreadable(const FoundPath& found, const CommandLineOptions& options, bool records,
-                      const std::string* chain) {
-    TellError("kalimber: " + EscapeControls(found.Text) + ": " + found.Error + "\n");
-    if (records && options.Format == OutputFormat::Json) {
-        WriteJsonError(found.Text, found.Error);
-    } else if (records && options.Format == OutputFormat::Csv) {
-        const std::string none;
-        WriteCsvError(found.Text, found.Error, chain, chain != nullptr ? &none : nullptr);
-    }
+void SayNoWavFiles(const FoundPath& folder) {
+    TellError("kalimber: " + EscapeControls(folder.Text) + ": " + NoWavFilesReason + "\n");
 }
 
-// Reports one file. records: its record goes to standard output (not under
-// -q or --summary); first: no text report has been written yet; chain and
-// link: the CSV row's chain column (its first file) and link column.
-Outcome ReportRecording(FoundPath found, const CommandLineOptions& options, bool records, bool& first,
-                        const std::string* chain = nullptr, const std::string* link = nullptr) {
-    ResetRecordingState();
-    // Unbuffered: the header's reads read just their bytes, and the size
-    // needs no read at the end of the file.
-    std::FILE* recording = found.Error.empty() ? OpenRecording(found.Path, false, found.Error) : nullptr;
-    if (recording == nullptr) {
-        ReportUnreadable(found, options, records, chain);
+// One recording to the writer; a path that cannot be read is told on
+// standard error in every form, and to the writer too (JSON and CSV keep a
+// record of it).
+Outcome Write(const Writer& writer, WriterState& state, const Recording& recording, const ChainColumns* columns) {
+    if (!recording.Error.empty()) {
+        TellError("kalimber: " + EscapeControls(recording.Text) + ": " + recording.Error + "\n");
+        writer.Error(recording.Text, recording.Error, columns);
         return Outcome::Unreadable;
     }
-    if (!records) {
-        LoadHeaderAtOnce(recording);
-    } else if (options.Format == OutputFormat::Text) {
-        WriteTextReport(found.Text, recording, first);
-        first = false;
-    } else {
-        LoadHeaderAtOnce(recording);
-        const std::int64_t size = FileSize(recording);
-        const RecordingCheck check = CheckRecordingOfSize(size);
-        if (options.Format == OutputFormat::Json) {
-            WriteJsonRecord(found.Text, size, check);
-        } else {
-            WriteCsvRecord(found.Text, size, check, chain, link);
-        }
-    }
-    std::fclose(recording);
-    switch (CheckVendorChunk()) {
+    writer.Record(state, recording, columns);
+    switch (recording.Check) {
         case RecordingCheck::Ok:
             return Outcome::Recording;
         case RecordingCheck::NotOrva:
@@ -91,15 +64,21 @@ Outcome ReportRecording(FoundPath found, const CommandLineOptions& options, bool
     return Outcome::UnsupportedVersion;
 }
 
+// One patch to the writer, counted; a file that could not be opened is
+// told on standard error in every form.
+void WritePatch(const Writer& writer, const PatchOutcome& outcome, PatchTally& tally) {
+    Count(tally, outcome.Result);
+    if (Unopened(outcome)) {
+        TellError("kalimber: " + EscapeControls(outcome.Text) + ": " + outcome.Error + "\n");
+    }
+    writer.Patch(outcome);
+}
+
 // Counts a file's outcome; true for a supported recording.
 bool Count(ReportTally& tally, Outcome outcome) {
     ++tally.Files;
     ++tally.Counts[static_cast<int>(outcome)];
     return outcome == Outcome::Recording;
-}
-
-void SayNoWavFiles(const FoundPath& folder) {
-    TellError("kalimber: " + EscapeControls(folder.Text) + ": " + NoWavFilesReason + "\n");
 }
 
 // How many paths the walk will hand on, for the progress line; only
@@ -115,16 +94,11 @@ std::uint64_t CountPaths(const CommandLineOptions& options) {
     return paths;
 }
 
-int Report(const CommandLineOptions& options) {
-    const bool records = !options.Quiet;
-    if (records && options.Format == OutputFormat::Text) {
-        PrintBanner();
-    } else if (records && options.Format == OutputFormat::Csv) {
-        WriteCsvHeader(false);
-    }
+int Report(const CommandLineOptions& options, const Writer& writer) {
+    writer.Begin(options);
     Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options));
     bool allGood = OutputError() == 0;
-    bool first = true;
+    WriterState state;
     ReportTally tally;
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
         if (found.Error == NoWavFilesReason) {
@@ -132,21 +106,22 @@ int Report(const CommandLineOptions& options) {
             allGood = false;
             return true;
         }
-        if (progress.SharesScreen && records) {
+        if (progress.SharesScreen) {
             HideProgress();
         }
-        allGood = Count(tally, ReportRecording(found, options, records, first)) && allGood;
+        allGood = Count(tally, Write(writer, state, LoadRecording(found), nullptr)) && allGood;
         StepProgress(progress, found.Text);
         return OutputError() == 0;  // what comes after a lost line would mislead
     });
     HideProgress();
-    if (!options.Quiet && tally.Files > 1) {
-        PrintReportSummary(tally);
+    if (tally.Files > 1) {
+        writer.End(SummaryLine(tally));
     }
     return allGood ? ExitOk : ExitFailed;
 }
 
-int Patch(const CommandLineOptions& options) {
+int Patch(const CommandLineOptions& options, const Writer& writer) {
+    writer.Begin(options);
     PatchTally tally;
     bool allFound = true;
     Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options));
@@ -157,10 +132,10 @@ int Patch(const CommandLineOptions& options) {
             allFound = false;
             return true;
         }
-        if (progress.SharesScreen && !options.Quiet) {
+        if (progress.SharesScreen) {
             HideProgress();
         }
-        PatchRecording(found, options, tally);
+        WritePatch(writer, PatchFile(found, options).Outcome, tally);
         StepProgress(progress, found.Text);
         return true;
     });
@@ -170,100 +145,89 @@ int Patch(const CommandLineOptions& options) {
 }
 
 // Each chain: its files reported or patched, then its section as the files
-// now stand (with --summary, the section alone). False when a file or a
-// link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, bool patch, PatchTally& patched) {
-    const bool records = !options.Quiet && !options.Summary;
+// now stand. Each file is taken in once: loaded, or patched and loaded in
+// the same open; a patch's line waits for its file's turn in the chain.
+// False when a file or a link fails.
+bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, PatchTally& patched) {
+    const bool patch = Patches(options);
+    const bool csv = options.Format == OutputFormat::Csv;
     bool allGood = true;
-    bool first = true;
+    WriterState state;
     FilesInChains inChains;  // each file in one chain only, however it is named
+    std::map<std::string, PatchOutcome> outcomes;  // by name, for the argument at hand
+    const TakeFile take = [&](const FoundPath& found) {
+        if (!patch) {
+            return LoadRecording(found);
+        }
+        PatchedFile file = PatchFile(found, options);
+        outcomes[file.Outcome.Text] = file.Outcome;
+        return std::move(file.Now);
+    };
+    // A file's line or record; false where it is no recording that passes.
+    auto write = [&](const Recording& file, const ChainColumns& columns) {
+        if (!patch) {
+            return Write(writer, state, file, csv ? &columns : nullptr) == Outcome::Recording;
+        }
+        if (const auto outcome = outcomes.find(file.Text); outcome != outcomes.end()) {
+            WritePatch(writer, outcome->second, patched);
+        }
+        return true;  // a patch fails through its tally
+    };
     VisitArguments(options.Paths, [&](const FoundPath& top, bool folder) {
-        std::string error = top.Error;
-        std::FILE* probe = folder || !error.empty() ? nullptr : OpenRecording(top.Path, false, error);
-        if (!folder && probe == nullptr) {
-            // No first file, so no chain: said as for any path that cannot be read.
-            FoundPath unreadable = top;
-            unreadable.Error = error;
-            if (patch) {
-                PatchRecording(unreadable, options, patched);
-            } else {
-                // In CSV it heads a chain of its own, so its row has every column.
-                const bool csv = options.Format == OutputFormat::Csv;
-                const std::string none;
-                ReportRecording(unreadable, options, records, first, csv ? &top.Text : nullptr, csv ? &none : nullptr);
+        outcomes.clear();
+        ChainSet set;
+        if (folder) {
+            set = FolderChains(top, inChains, take);
+        } else {
+            FileIdentity identity;
+            if (top.Error.empty() && IdentifyPath(top.Path, identity) && inChains.count(identity) != 0) {
+                return true;  // in a chain already: neither taken in nor followed again
             }
-            allGood = false;
-            return patch || OutputError() == 0;
-        }
-        if (probe != nullptr) {
-            std::fclose(probe);
-        }
-        const ChainSet set = FindChains(top, inChains);
-        const bool csv = options.Format == OutputFormat::Csv;
-        const std::string none;
-        // A folder that cannot be listed, and a file that fails the check and
-        // so starts no chain: told as in a report, without a chain section.
-        auto alone = [&](const FoundPath& file) {
-            if (patch) {
-                PatchRecording(file, options, patched);
-            } else {
-                ReportRecording(file, options, records, first, csv ? &none : nullptr, csv ? &none : nullptr);
+            Recording start = take(top);
+            if (!start.Error.empty()) {
+                // No first file, so no chain; in CSV it heads a chain of its own.
+                write(start, ChainColumns{top.Text, ""});
+                allGood = false;
+                return patch || OutputError() == 0;
             }
-            allGood = false;
-        };
+            set = FileChains(std::move(start), inChains, take);
+        }
         if (!set.Error.empty()) {
-            alone({top.Path, top.Text, set.Error});
+            // A folder that cannot be listed: told as in a report, without a chain section.
+            Recording unlisted;
+            unlisted.Path = top.Path;
+            unlisted.Text = top.Text;
+            unlisted.Error = set.Error;
+            if (patch) {
+                PatchOutcome outcome;
+                outcome.Text = top.Text;
+                outcome.Error = set.Error;
+                outcomes[top.Text] = outcome;
+            }
+            write(unlisted, ChainColumns{});
+            allGood = false;
         } else if (folder && set.Listed == 0) {
             SayNoWavFiles(top);
             allGood = false;
         }
         for (const Chain& chain : set.Chains) {
-            // A report checks the links first, so that each CSV row can say
-            // how its link holds; a patch checks them as its files now stand.
-            auto check = [&] {
-                std::vector<ChainFacts> facts;
-                for (const FoundPath& file : chain.Files) {
-                    facts.push_back(LoadChainFacts(file));
-                }
-                return CheckChain(chain, facts, options.MaxGapMs);
-            };
-            ChainSummary summary;
-            if (!patch) {
-                summary = check();
-            }
-            const std::string& head = chain.Files.front().Text;
+            const ChainSummary summary = CheckChain(chain, options.MaxGapMs);
             for (std::size_t i = 0; i < chain.Files.size(); ++i) {
-                const FoundPath& file = chain.Files[i];
-                if (patch) {
-                    PatchRecording(file, options, patched);
-                    continue;
-                }
+                const Recording& file = chain.Files[i];
                 const std::string link = csv && i > 0 ? LinkText(summary, chain.Files[i - 1].Text, file.Text) : "";
-                const Outcome outcome =
-                    ReportRecording(file, options, records, first, csv ? &head : nullptr, csv ? &link : nullptr);
-                allGood = outcome == Outcome::Recording && allGood;
-            }
-            if (patch) {
-                summary = check();
+                allGood = write(file, ChainColumns{chain.Files.front().Text, link}) && allGood;
             }
             allGood = HoldsTogether(chain, summary) && allGood;
-            if (options.Quiet) {
-                continue;
-            }
-            if (options.Format == OutputFormat::Json) {
-                WriteJsonChain(chain, summary);
-            } else if (options.Format == OutputFormat::Text) {
-                WriteTextChain(chain, summary);
-            } else if (options.Summary) {
-                WriteCsvChain(chain, summary);
-            }
+            writer.Chain(chain, summary);
             if (!patch && OutputError() != 0) {
                 allGood = false;
                 return false;
             }
         }
-        for (const FoundPath& stray : set.Strays) {
-            alone(stray);
+        // The files of a folder that fail the check and so start no chain.
+        for (const Recording& stray : set.Strays) {
+            write(stray, ChainColumns{});
+            allGood = false;
         }
         return patch || OutputError() == 0;
     });
@@ -277,18 +241,14 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     if (status >= 0) {
         return status;
     }
-    patch = options.CenterFreq.has_value() || options.Bandwidth.has_value();
+    patch = Patches(options);
+    const Writer writer = PickWriter(options);
     if (!options.Chain) {
-        return patch ? Patch(options) : Report(options);
+        return patch ? Patch(options, writer) : Report(options, writer);
     }
-    const bool records = !patch && !options.Quiet;
-    if (records && options.Format == OutputFormat::Text && !options.Summary) {
-        PrintBanner();
-    } else if (records && options.Format == OutputFormat::Csv) {
-        options.Summary ? WriteCsvChainHeader() : WriteCsvHeader(true);
-    }
+    writer.Begin(options);
     PatchTally patched;
-    const bool allGood = ReportOrPatchChains(options, patch, patched);
+    const bool allGood = ReportOrPatchChains(options, writer, patched);
     if (patch) {
         PrintPatchSummary(patched, options.DryRun);
     }

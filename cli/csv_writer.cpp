@@ -1,14 +1,21 @@
-// One CSV row per recording, RFC 4180 quoting, text as well-formed UTF-8;
-// where the JSON form has null, the field is empty.
+// The CSV writer: one row per recording, its columns picked from the table
+// of fields by label, RFC 4180 quoting, text as well-formed UTF-8; where the
+// JSON form has null, the field is empty.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/writers.h"
-#include "header/recording_header.h"
 
 namespace kalimber {
 namespace {
+
+// The header's columns of the layout, picked from the table by label.
+inline constexpr const FieldRow* kColumns[] = {
+    &FieldNamed("StartTime"),       &FieldNamed("StopTime"),   &FieldNamed("CenterFreq"),
+    &FieldNamed("Bandwidth"),       &FieldNamed("CnkSampleRate"), &FieldNamed("CnkNumChan"),
+    &FieldNamed("CnkBitPerSample"), &FieldNamed("CnkAudioFormat"), &FieldNamed("SN"),
+    &FieldNamed("NextFileName")};
 
 // A field in quotes, its quotes doubled, where it holds a comma, a quote or a line end.
 std::string Quoted(const std::string& field) {
@@ -22,17 +29,6 @@ std::string Quoted(const std::string& field) {
     return quoted + "\"";
 }
 
-void WriteRow(const std::vector<std::string>& fields) {
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            row += ',';
-        }
-        row += Quoted(fields[i]);
-    }
-    WriteOutput(row + "\n");
-}
-
 // YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
 std::string Time(const TimeStamp& t) {
     char text[64];
@@ -42,20 +38,29 @@ std::string Time(const TimeStamp& t) {
     return text;
 }
 
-}  // namespace
-
-void WriteCsvHeader(bool chain) {
-    std::vector<std::string> names = {"path", "size", "Check", "WavFileDurationMillisec", "StartTime",
-                                      "StopTime", "CenterFreq", "Bandwidth", "CnkSampleRate", "CnkNumChan",
-                                      "CnkBitPerSample", "CnkAudioFormat", "SN", "NextFileName", "error"};
-    if (chain) {
-        names.push_back("chain");
-        names.push_back("link");
+std::string FieldColumn(const Recording& recording, const FieldRow& row) {
+    if (!HoldsChunk(recording, ChunkTable[static_cast<std::size_t>(row.Chunk)])) {
+        return "";  // a chunk that is not there
     }
-    WriteRow(names);
+    switch (row.Kind) {
+        case FieldKind::Unsigned:
+        case FieldKind::Signed:
+            return std::to_string(FieldNumber(recording.Header, row));
+        case FieldKind::Identifier:
+        case FieldKind::Text:
+            return WellFormedUtf8(FieldString(recording.Header, row));
+        case FieldKind::Time:
+            break;
+    }
+    return Time(FieldTime(recording.Header, row));
 }
 
-namespace {
+void AddChainColumns(std::vector<std::string>& fields, const ChainColumns* columns) {
+    if (columns != nullptr) {
+        fields.push_back(WellFormedUtf8(columns->Chain));
+        fields.push_back(WellFormedUtf8(columns->Link));
+    }
+}
 
 // One break as the link column and the first_break column show it.
 std::string BreakText(const ChainBreak& b) {
@@ -75,7 +80,84 @@ std::string BreakText(const ChainBreak& b) {
     return b.Field + " " + std::to_string(b.FromValue) + " -> " + std::to_string(b.ToValue);
 }
 
+void Begin(const CommandLineOptions& options) {
+    WriteOutput(CsvRow(options.Summary ? CsvChainHeaderFields() : CsvHeaderFields(options.Chain)));
+}
+
+void Record(WriterState&, const Recording& recording, const ChainColumns* columns) {
+    WriteOutput(CsvRow(CsvRecordFields(recording, columns)));
+}
+
+void Error(const std::string& path, const std::string& reason, const ChainColumns* columns) {
+    WriteOutput(CsvRow(CsvErrorFields(path, reason, columns)));
+}
+
+// Outside --summary a chain is in its rows' columns.
+void WriteChain(const Chain&, const ChainSummary&) {}
+
 }  // namespace
+
+std::vector<std::string> CsvHeaderFields(bool chain) {
+    std::vector<std::string> names = {"path", "size", "Check", "WavFileDurationMillisec"};
+    for (const FieldRow* row : kColumns) {
+        names.push_back(row->Label);
+    }
+    names.push_back("error");
+    if (chain) {
+        names.push_back("chain");
+        names.push_back("link");
+    }
+    return names;
+}
+
+std::vector<std::string> CsvRecordFields(const Recording& recording, const ChainColumns* columns) {
+    std::vector<std::string> fields = {
+        WellFormedUtf8(recording.Text), std::to_string(recording.Size), CheckName(recording.Check),
+        recording.Duration ? std::to_string(*recording.Duration) : ""};
+    for (const FieldRow* row : kColumns) {
+        fields.push_back(FieldColumn(recording, *row));
+    }
+    fields.push_back("");
+    AddChainColumns(fields, columns);
+    return fields;
+}
+
+std::vector<std::string> CsvErrorFields(const std::string& path, const std::string& reason,
+                                        const ChainColumns* columns) {
+    std::vector<std::string> fields(CsvHeaderFields(false).size());
+    fields.front() = WellFormedUtf8(path);
+    fields.back() = WellFormedUtf8(reason);
+    AddChainColumns(fields, columns);
+    return fields;
+}
+
+std::vector<std::string> CsvChainHeaderFields() {
+    return {"chain", "files", "StartTime", "StopTime", "WavFileDurationMillisec", "breaks", "missing", "loop",
+            "fork", "first_break"};
+}
+
+std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& summary) {
+    const std::string firstBreak =
+        summary.Breaks.empty()
+            ? ""
+            : summary.Breaks.front().From + " -> " + summary.Breaks.front().To + ": " + BreakText(summary.Breaks.front());
+    return {WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), Time(summary.StartTime),
+            Time(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
+            std::to_string(summary.Breaks.size()), chain.Missing ? WellFormedUtf8(chain.Missing->Name) : "",
+            chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", chain.Fork ? WellFormedUtf8(chain.Fork->Name) : "",
+            WellFormedUtf8(firstBreak)};
+}
+
+std::string CsvRow(const std::vector<std::string>& fields) {
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            row += ',';
+        }
+        row += Quoted(fields[i]);
+    }
+    return row + "\n";
+}
 
 std::string LinkText(const ChainSummary& summary, const std::string& from, const std::string& to) {
     std::string text;
@@ -87,56 +169,6 @@ std::string LinkText(const ChainSummary& summary, const std::string& from, const
     return text;
 }
 
-void WriteCsvChainHeader() {
-    WriteRow({"chain", "files", "StartTime", "StopTime", "WavFileDurationMillisec", "breaks", "missing", "loop",
-              "fork", "first_break"});
-}
-
-void WriteCsvChain(const Chain& chain, const ChainSummary& summary) {
-    const std::string firstBreak =
-        summary.Breaks.empty()
-            ? ""
-            : summary.Breaks.front().From + " -> " + summary.Breaks.front().To + ": " + BreakText(summary.Breaks.front());
-    WriteRow({WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), Time(summary.StartTime),
-              Time(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
-              std::to_string(summary.Breaks.size()), chain.Missing ? WellFormedUtf8(chain.Missing->Name) : "",
-              chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", chain.Fork ? WellFormedUtf8(chain.Fork->Name) : "",
-              WellFormedUtf8(firstBreak)});
-}
-
-void WriteCsvRecord(const std::string& path, std::int64_t size, RecordingCheck check,
-                    const std::string* chain, const std::string* link) {
-    const RecordingHeader& h = g_RecordingHeader;
-    // A chunk that is not there leaves its columns empty.
-    const bool fmt = HoldsChunk(h, size, FmtSpan, "fmt ");
-    const bool auxi = HoldsChunk(h, size, AuxiSpan, "auxi");
-    const bool orva = HoldsChunk(h, size, OrvaSpan, "orva");
-    auto number = [](bool there, auto value) { return there ? std::to_string(value) : std::string(); };
-    std::vector<std::string> fields(
-        {WellFormedUtf8(path), std::to_string(size), CheckName(check),
-         number(HasDuration(check, h), g_WavFileDurationMillisec), auxi ? Time(h.Auxi.StartTime) : "",
-         auxi ? Time(h.Auxi.StopTime) : "", number(auxi, h.Auxi.CenterFreq.Get()), number(auxi, h.Auxi.Bandwidth.Get()),
-         number(fmt, h.Fmt.SampleRate.Get()), number(fmt, h.Fmt.NumChannels.Get()),
-         number(fmt, h.Fmt.BitPerSample.Get()), number(fmt, h.Fmt.AudioFormat.Get()),
-         orva ? WellFormedUtf8(FieldText(h.Orva.SN, sizeof h.Orva.SN)) : "",
-         auxi ? WellFormedUtf8(FieldText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName)) : "", ""});
-    if (chain != nullptr) {
-        fields.push_back(WellFormedUtf8(*chain));
-        fields.push_back(link != nullptr ? WellFormedUtf8(*link) : "");
-    }
-    WriteRow(fields);
-}
-
-void WriteCsvError(const std::string& path, const std::string& reason, const std::string* chain,
-                   const std::string* link) {
-    std::vector<std::string> fields(15);
-    fields.front() = WellFormedUtf8(path);
-    fields.back() = WellFormedUtf8(reason);
-    if (chain != nullptr) {
-        fields.push_back(WellFormedUtf8(*chain));
-        fields.push_back(link != nullptr ? WellFormedUtf8(*link) : "");
-    }
-    WriteRow(fields);
-}
+const Writer CsvWriter{Begin, Record, Error, WriteChain, [](const PatchOutcome&) {}, WriteSummaryLine};
 
 }  // namespace kalimber

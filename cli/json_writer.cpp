@@ -1,11 +1,9 @@
-// One JSON object per recording, keyed by the text report's labels and
-// grouped by its sections; written with nlohmann-json, bad UTF-8 as U+FFFD.
-#include <cstring>
-
+// The JSON writer: one object per line, each with its "type"; a recording's
+// chunks keyed by the table of fields, written with nlohmann-json, bad UTF-8
+// as U+FFFD.
 #include <nlohmann/json.hpp>
 
 #include "cli/writers.h"
-#include "header/recording_header.h"
 #include "platform/unicode.h"
 
 namespace kalimber {
@@ -17,98 +15,75 @@ std::string Dump(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string Id(const ChunkId& id) {
-    return std::string(reinterpret_cast<const char*>(id.data()), id.size());
-}
-
 Json Time(const TimeStamp& t) {
     return Json{{"Year", t.Year.Get()},       {"Month", t.Month.Get()},   {"DayOfWeek", t.DayOfWeek.Get()},
                 {"Day", t.Day.Get()},         {"Hour", t.Hour.Get()},     {"Minute", t.Minute.Get()},
                 {"Second", t.Second.Get()}, {"Millisecond", t.Millisecond.Get()}};
 }
 
-Json Riff(const RiffChunk& c) {
-    return Json{{"CnkId", Id(c.Id)}, {"CnkSize", c.Size.Get()}, {"CnkFormat", Id(c.Format)}};
-}
-
-Json Fmt(const FmtChunk& c) {
-    return Json{{"CnkId", Id(c.Id)},
-                {"CnkSize", c.Size.Get()},
-                {"CnkAudioFormat", c.AudioFormat.Get()},
-                {"CnkNumChan", c.NumChannels.Get()},
-                {"CnkSampleRate", c.SampleRate.Get()},
-                {"CnkByteRate", c.ByteRate.Get()},
-                {"CnkBlockAlign", c.BlockAlign.Get()},
-                {"CnkBitPerSample", c.BitPerSample.Get()}};
-}
-
-Json Auxi(const AuxiChunk& c) {
-    return Json{{"CnkId", Id(c.Id)},
-                {"CnkSize", c.Size.Get()},
-                {"StartTime", Time(c.StartTime)},
-                {"StopTime", Time(c.StopTime)},
-                {"CenterFreq", c.CenterFreq.Get()},
-                {"ADFrequency", c.ADFrequency.Get()},
-                {"IFFrequency", c.IFFrequency.Get()},
-                {"Bandwidth", c.Bandwidth.Get()},
-                {"IQOffset", c.IQOffset.Get()},
-                {"DBOffset", c.DBOffset.Get()},
-                {"MaxVal", c.MaxVal.Get()},
-                {"Unused4", c.Unused4.Get()},
-                {"Unused5", c.Unused5.Get()},
-                {"NextFileName", FieldText(c.NextFileName, sizeof c.NextFileName)}};
-}
-
-Json Orva(const OrvaChunk& c) {
-    Json orva{{"CnkId", Id(c.Id)},
-              {"CnkSize", c.Size.Get()},
-              {"LocalToUTC", c.LocalToUTC.Get()},
-              {"LastDemodFreq", c.LastDemodFreq.Get()},
-              {"LastDemodBw", c.LastDemodBw.Get()},
-              {"LastDemodMode", c.LastDemodMode.Get()},
-              {"Filter", c.Filter},
-              {"Attenuator", c.Attenuator},
-              {"VID", c.VID.Get()},
-              {"PID", c.PID.Get()},
-              {"SN", FieldText(c.SN, sizeof c.SN)},
-              {"RxMode", c.RxMode},
-              {"Options1", c.Options1},
-              {"Options2", c.Options2},
-              {"Version", c.Version}};
-    const LeU32* unused[] = {&c.Unused1, &c.Unused2, &c.Unused3, &c.Unused4, &c.Unused5,
-                             &c.Unused6, &c.Unused7, &c.Unused8, &c.Unused9};
-    for (std::size_t i = 0; i < std::size(unused); ++i) {
-        orva["Unused" + std::to_string(i + 1)] = unused[i]->Get();
+Json FieldValue(const RecordingHeader& header, const FieldRow& row) {
+    switch (row.Kind) {
+        case FieldKind::Unsigned:
+        case FieldKind::Signed:
+            return FieldNumber(header, row);
+        case FieldKind::Identifier:
+        case FieldKind::Text:
+            return FieldString(header, row);
+        case FieldKind::Time:
+            break;
     }
-    return orva;
+    return Time(FieldTime(header, row));
+}
+
+// A chunk's fields as an object, or null where the file does not hold it.
+Json Chunk(const Recording& recording, ChunkKind kind) {
+    const ChunkRow& chunk = ChunkTable[static_cast<std::size_t>(kind)];
+    if (!HoldsChunk(recording, chunk)) {
+        return Json();
+    }
+    Json object = Json::object();
+    for (const FieldRow& row : FieldTable) {
+        if (row.Chunk == kind) {
+            object[row.Label] = FieldValue(recording.Header, row);
+        }
+    }
+    return object;
+}
+
+void Record(WriterState&, const Recording& recording, const ChainColumns*) {
+    WriteOutput(JsonRecord(recording) + "\n");
+}
+
+void Error(const std::string& path, const std::string& reason, const ChainColumns*) {
+    WriteOutput(JsonError(path, reason) + "\n");
+}
+
+void WriteChain(const Chain& chain, const ChainSummary& summary) {
+    WriteOutput(JsonChain(chain, summary) + "\n");
+}
+
+void Patch(const PatchOutcome& outcome) {
+    WriteOutput(JsonPatch(outcome) + "\n");
 }
 
 }  // namespace
 
-void WriteJsonRecord(const std::string& path, std::int64_t size, RecordingCheck check) {
-    const RecordingHeader& h = g_RecordingHeader;
-    const bool ok = check == RecordingCheck::Ok;
-    auto chunk = [&](const ChunkSpan& span, const char* id, Json value) {
-        return HoldsChunk(h, size, span, id) ? value : Json();
-    };
-    const Json record{{"type", "recording"},
-                      {"path", path},
-                      {"size", size},
-                      {"RIFF", chunk(RiffSpan, "RIFF", Riff(h.Riff))},
-                      {"FMT", chunk(FmtSpan, "fmt ", Fmt(h.Fmt))},
-                      {"AUXI", chunk(AuxiSpan, "auxi", Auxi(h.Auxi))},
-                      {"ORVA", chunk(OrvaSpan, "orva", Orva(h.Orva))},
-                      {"DATA", chunk(DataSpan, "data", Json{{"CnkId", Id(h.Data.Id)}, {"CnkSize", h.Data.Size.Get()}})},
-                      {"Check", CheckName(check)},
-                      {"BlockMode", ok ? Json((h.Orva.Options1 >> 1) & 3) : Json()},
-                      {"WavFileDurationMillisec", HasDuration(check, h) ? Json(g_WavFileDurationMillisec) : Json()}};
-    WriteOutput(Dump(record) + "\n");
+std::string JsonRecord(const Recording& recording) {
+    Json record{{"type", "recording"}, {"path", recording.Text}, {"size", recording.Size}};
+    for (const ChunkRow& chunk : ChunkTable) {
+        record[chunk.Name] = Chunk(recording, static_cast<ChunkKind>(&chunk - ChunkTable.data()));
+    }
+    const bool ok = recording.Check == RecordingCheck::Ok;
+    record["Check"] = CheckName(recording.Check);
+    record["BlockMode"] = ok ? Json(BlockMode(recording.Header)) : Json();
+    record["WavFileDurationMillisec"] = recording.Duration ? Json(*recording.Duration) : Json();
+    return Dump(record);
 }
 
-void WriteJsonChain(const Chain& chain, const ChainSummary& summary) {
+std::string JsonChain(const Chain& chain, const ChainSummary& summary) {
     static constexpr const char* kKinds[] = {"gap", "overlap", "unreadable", "field"};
     Json files = Json::array();
-    for (const FoundPath& file : chain.Files) {
+    for (const Recording& file : chain.Files) {
         files.push_back(file.Text);
     }
     Json breaks = Json::array();
@@ -138,11 +113,24 @@ void WriteJsonChain(const Chain& chain, const ChainSummary& summary) {
                                                               {"named_by", chain.Fork->NamedBy},
                                                               {"first", chain.Fork->First}}
                                                        : Json()}}}};
-    WriteOutput(Dump(line) + "\n");
+    return Dump(line);
 }
 
-void WriteJsonError(const std::string& path, const std::string& reason) {
-    WriteOutput(Dump(Json{{"type", "error"}, {"path", path}, {"error", reason}}) + "\n");
+std::string JsonError(const std::string& path, const std::string& reason) {
+    return Dump(Json{{"type", "error"}, {"path", path}, {"error", reason}});
+}
+
+std::string JsonPatch(const PatchOutcome& outcome) {
+    auto values = [](const std::optional<PatchValues>& v) {
+        return v ? Json{{"CenterFreq", v->CenterFreq}, {"Bandwidth", v->Bandwidth}} : Json();
+    };
+    static constexpr const char* kNames[] = {"patched", "would-patch", "unchanged", "refused", "failed"};
+    return Dump(Json{{"type", "patch"},
+                     {"path", outcome.Text},
+                     {"result", kNames[static_cast<int>(outcome.Result)]},
+                     {"before", values(outcome.Before)},
+                     {"after", values(outcome.Before ? outcome.After : std::nullopt)},
+                     {"error", outcome.Error.empty() ? Json() : Json(outcome.Error)}});
 }
 
 std::string WellFormedUtf8(std::string_view bytes) {
@@ -153,33 +141,6 @@ std::string WellFormedUtf8(std::string_view bytes) {
     return Json::parse(Dump(Json(std::string(bytes)))).get<std::string>();
 }
 
-bool HoldsChunk(const RecordingHeader& header, std::int64_t size, const ChunkSpan& span, const char* id) {
-    return size >= static_cast<std::int64_t>(span.Offset + span.Length) &&
-           std::memcmp(HeaderBytes(header) + span.Offset, id, 4) == 0;
-}
-
-bool HasDuration(RecordingCheck check, const RecordingHeader& header) {
-    return check == RecordingCheck::Ok && ((header.Orva.Options1 >> 1) & 3) <= 1;
-}
-
-const char* CheckName(RecordingCheck check) {
-    switch (check) {
-        case RecordingCheck::Ok:
-            return "ok";
-        case RecordingCheck::NotOrva:
-            return "not-orva";
-        case RecordingCheck::UnsupportedVersion:
-            break;
-    }
-    return "unsupported-version";
-}
-
-std::string FieldText(const std::uint8_t* field, std::size_t width) {
-    std::size_t length = 0;
-    while (length < width && field[length] != 0) {
-        ++length;
-    }
-    return std::string(reinterpret_cast<const char*>(field), length);
-}
+const Writer JsonWriter{[](const CommandLineOptions&) {}, Record, Error, WriteChain, Patch, WriteSummaryLine};
 
 }  // namespace kalimber

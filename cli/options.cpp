@@ -9,7 +9,7 @@
 #include "cli/help.h"
 #include "header/print.h"
 #include "platform/unicode.h"
-#include "run/version.h"
+#include "app/version.h"
 
 namespace kalimber {
 namespace {

@@ -33,6 +33,11 @@ struct CommandLineOptions {
     std::vector<std::string> Paths;
 };
 
+// True when the options ask for a patch rather than a report.
+inline bool Patches(const CommandLineOptions& options) {
+    return options.CenterFreq.has_value() || options.Bandwidth.has_value();
+}
+
 // The longest gap --max-gap takes: a day.
 inline constexpr std::int64_t MaxGapLimitMs = 86400000;
 

@@ -38,15 +38,26 @@ std::size_t CharacterLength(std::string_view name, std::size_t i) {
     return length;
 }
 
-// False when a visit ended the walk.
-bool WalkFolder(const fs::path& folder, bool recursive, const std::function<bool(const FoundPath&)>& visit) {
+// False when a visit ended the walk. folder is the one path of the walk,
+// a name longer for each level down, and as it was again on return.
+bool WalkFolder(fs::path& folder, bool recursive, const std::function<bool(const FoundPath&)>& visit) {
     std::string error;
     const std::vector<FolderEntry> entries = ListFolder(folder, recursive, error);
     if (!error.empty()) {
         return visit({folder, PathText(folder), error});
     }
     for (const FolderEntry& entry : entries) {
-        if (!(entry.Folder ? WalkFolder(entry.File.Path, recursive, visit) : visit(entry.File))) {
+        if (!entry.Folder) {
+            if (!visit(EntryPath(folder, entry))) {
+                return false;
+            }
+            continue;
+        }
+        const std::size_t length = folder.native().size();
+        folder /= entry.FileName;
+        const bool goOn = WalkFolder(folder, recursive, visit);
+        folder = fs::path(folder.native().substr(0, length));
+        if (!goOn) {
             return false;
         }
     }
@@ -71,13 +82,19 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder, bool subfolders, std
             // A FIFO, a device or a dangling link named *.wav is told as it
             // would be when named on its own.
             const std::string error = subfolder || file ? "" : !reason.empty() ? reason : "not a regular file";
-            entries.push_back({std::move(name), {it->path(), PathText(it->path()), error}, subfolder});
+            entries.push_back({std::move(name), it->path().filename(), error, subfolder});
         }
     }
     error = listError ? listError.message() : "";
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.Name < b.Name; });
     return entries;
+}
+
+FoundPath EntryPath(const fs::path& folder, const FolderEntry& entry) {
+    fs::path path = folder / entry.FileName;
+    std::string text = PathText(path);
+    return {std::move(path), std::move(text), entry.Error};
 }
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
@@ -183,7 +200,8 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
             return visit(found);
         }
         bool any = false;
-        const bool goOn = WalkFolder(found.Path, recursive, [&](const FoundPath& file) {
+        fs::path folderPath = found.Path;
+        const bool goOn = WalkFolder(folderPath, recursive, [&](const FoundPath& file) {
             any = true;
             return visit(file);
         });

@@ -21,18 +21,18 @@ struct FoundPath {
 // holds no .wav file (with -r: none below it either).
 inline constexpr const char* NoWavFilesReason = "no .wav files";
 
-// A folder's entry: a .wav file, or (when asked for) a subfolder.
+// A folder's entry: a .wav file, or (when asked for) a subfolder; its name
+// only, so that a deep walk holds no full path per level.
 struct FolderEntry {
-    std::string Name;  // its name in the folder, as the output shows it
-    FoundPath File;
+    std::string Name;                // as the output shows it, and the order
+    std::filesystem::path FileName;  // the same name as the system's
+    std::string Error;               // why a .wav entry cannot be read, else empty
     bool Folder;
 };
 
-// The folder's .wav files (any case; one that is no regular file, such as a
-// FIFO or a dangling link, with the reason in its Error), and with
-// subfolders set its subfolders that are no links, in bytewise order of
-// name; error is the system's reason where the folder cannot be read, else
-// empty.
+// The path of an entry of folder, as the walk hands it on.
+FoundPath EntryPath(const std::filesystem::path& folder, const FolderEntry& entry);
+
 std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder, bool subfolders, std::string& error);
 
 // Hands each argument to visit as it stands, wildcards expanded: a folder

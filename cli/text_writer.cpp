@@ -1,27 +1,40 @@
-// The text report: the very lines a ToDoWave.txt run prints for a recording,
+// The text writer: the very lines a ToDoWave.txt run prints for a recording,
 // from its selected-file head to the end of the additional information,
-// with controls in names and text fields shown escaped.
+// with controls in names and text fields shown escaped; chain sections and
+// patch lines.
 #include <cstdio>
 #include <string>
 
+#include "app/banner.h"
 #include "cli/writers.h"
 #include "header/header_report.h"
-#include "header/recording_header.h"
 #include "header/print.h"
 #include "platform/unicode.h"
-#include "run/run.h"
 
 namespace kalimber {
+namespace {
 
-void WriteTextReport(const std::string& path, std::FILE* recording, bool first) {
-    if (!first) {
-        Print("\n");
+void Begin(const CommandLineOptions& options) {
+    if (!Patches(options) && !options.Summary) {
+        PrintBanner();
     }
-    PrintSelectedFile(path.c_str(), ShownText::Escaped);
-    PrintHeaderReport(recording, ShownText::Escaped);
 }
 
-void WriteTextChain(const Chain& chain, const ChainSummary& summary) {
+void Record(WriterState& state, const Recording& recording, const ChainColumns*) {
+    if (state.Wrote) {
+        Print("\n");
+    }
+    state.Wrote = true;
+    PrintSelectedFile(recording.Text.c_str(), ShownText::Escaped);
+    PrintHeaderSections(recording.Header, ShownText::Escaped);
+    // A fresh process shows 0 where it works out no duration.
+    PrintAdditionalLines(recording.Check, recording.Duration.value_or(0));
+}
+
+// Errors are told on standard error alone.
+void Error(const std::string&, const std::string&, const ChainColumns*) {}
+
+void WriteChain(const Chain& chain, const ChainSummary& summary) {
     Print("\n---Chain---\n");
     // Numbers as text: MinGW's printf knows no %zu.
     Print("   Files: %s\n", std::to_string(chain.Files.size()).c_str());
@@ -65,6 +78,74 @@ void WriteTextChain(const Chain& chain, const ChainSummary& summary) {
               EscapeControls(chain.Fork->NamedBy).c_str(), EscapeControls(chain.Fork->First).c_str());
     }
 }
+
+std::string Changes(const PatchOutcome& outcome) {
+    std::string text;
+    if (outcome.CenterFreqAsked) {
+        text += "CenterFreq " + std::to_string(outcome.Before->CenterFreq) + " -> " +
+                std::to_string(outcome.After->CenterFreq);
+    }
+    if (outcome.BandwidthAsked) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += "Bandwidth " + std::to_string(outcome.Before->Bandwidth) + " -> " +
+                std::to_string(outcome.After->Bandwidth);
+    }
+    return text;
+}
+
+void Patch(const PatchOutcome& outcome) {
+    const std::string shown = EscapeControls(outcome.Text);
+    const char* path = shown.c_str();
+    switch (outcome.Result) {
+        case PatchResult::Patched:
+            Print("%s: %s\n", path, Changes(outcome).c_str());
+            break;
+        case PatchResult::WouldPatch:
+            Print("would patch %s: %s\n", path, Changes(outcome).c_str());
+            break;
+        case PatchResult::Unchanged:
+            Print("%s: unchanged\n", path);
+            break;
+        case PatchResult::Refused:
+            Print("%s: not written: %s\n", path, outcome.Error.c_str());
+            break;
+        case PatchResult::Failed:
+            if (!Unopened(outcome)) {  // told on standard error already
+                Print("%s: write failed: %s\n", path, outcome.Error.c_str());
+            }
+            break;
+    }
+}
+
+// Nothing at all on standard output; what went wrong with a patch is told
+// on standard error instead of in its line.
+void QuietPatch(const PatchOutcome& outcome) {
+    const std::string shown = EscapeControls(outcome.Text);
+    if (outcome.Result == PatchResult::Refused) {
+        PrintError("kalimber: %s: not written: %s\n", shown.c_str(), outcome.Error.c_str());
+    } else if (outcome.Result == PatchResult::Failed && !Unopened(outcome)) {
+        PrintError("kalimber: %s: write failed: %s\n", shown.c_str(), outcome.Error.c_str());
+    }
+}
+
+}  // namespace
+
+void WriteSummaryLine(const std::string& summary) {
+    if (!summary.empty()) {
+        PrintError("%s\n", summary.c_str());
+    }
+}
+
+const Writer TextWriter{Begin, Record, Error, WriteChain, Patch, WriteSummaryLine};
+
+const Writer QuietWriter{[](const CommandLineOptions&) {},
+                         [](WriterState&, const Recording&, const ChainColumns*) {},
+                         Error,
+                         [](const Chain&, const ChainSummary&) {},
+                         QuietPatch,
+                         [](const std::string&) {}};
 
 void WriteOutput(std::string_view text) {
     WriteOutputBytes(text.data(), text.size());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/patch.h"
+#include "cli/writers.h"
 #include "fuzz/fuzz_support.h"
 #include "header/print.h"
 #include "platform/platform.h"
@@ -69,13 +70,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::FILE* errors = std::fopen("/dev/null", "w");
     g_ErrorOutput = errors;
     PatchTally tally;
+    AuxiChunk now{};
     {
         fuzz::OutputSink sink;
         if (failing) {
             g_Platform.WriteBytes = &FailingWrite;
         }
-        PatchRecording({"r.wav", "r.wav", ""}, options, tally);
+        const PatchedFile patched = PatchFile({"r.wav", "r.wav", ""}, options);
         g_Platform.WriteBytes = SystemCalls().WriteBytes;
+        Count(tally, patched.Outcome.Result);
+        TextWriter.Patch(patched.Outcome);
+        JsonWriter.Patch(patched.Outcome);
+        now = patched.Now.Header.Auxi;
     }
     g_ErrorOutput = nullptr;
     const std::vector<std::uint8_t> after = fuzz::ReadWhole("r.wav");
@@ -92,6 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return static_cast<std::uint32_t>(file[i] | file[i + 1] << 8 | file[i + 2] << 16) |
                static_cast<std::uint32_t>(file[i + 3]) << 24;
     };
+    if (tally.Refused == 0 && tally.Failed == 0) {
+        fuzz::Require(at(after, 76) == now.CenterFreq.Get() && at(after, 88) == now.Bandwidth.Get(),
+                      "the recording given back holds what the file holds");
+    }
     if (tally.Patched == 1 && !options.DryRun) {
         fuzz::Require(!options.CenterFreq || at(after, 76) == *options.CenterFreq, "CenterFreq written");
         fuzz::Require(!options.Bandwidth || at(after, 88) == *options.Bandwidth, "Bandwidth written");

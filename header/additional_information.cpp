@@ -73,12 +73,45 @@ std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint
     return static_cast<std::int64_t>(quotient);  // truncates toward zero
 }
 
-RecordingCheck CheckVendorChunk() {
-    const OrvaChunk& orva = g_RecordingHeader.Orva;
+const char* CheckName(RecordingCheck check) {
+    switch (check) {
+        case RecordingCheck::Ok:
+            return "ok";
+        case RecordingCheck::NotOrva:
+            return "not-orva";
+        case RecordingCheck::UnsupportedVersion:
+            break;
+    }
+    return "unsupported-version";
+}
+
+RecordingCheck CheckVendorChunk(const RecordingHeader& header) {
+    const OrvaChunk& orva = header.Orva;
     if (std::memcmp(orva.Id.data(), "orva", 4) != 0) {
         return RecordingCheck::NotOrva;
     }
     return orva.Version == 1 ? RecordingCheck::Ok : RecordingCheck::UnsupportedVersion;
+}
+
+RecordingCheck CheckVendorChunk() {
+    return CheckVendorChunk(g_RecordingHeader);
+}
+
+int BlockMode(const RecordingHeader& header) {
+    return (header.Orva.Options1 >> 1) & 3;
+}
+
+std::optional<std::uint32_t> WorkOutDuration(const RecordingHeader& header, std::int64_t fileSize) {
+    const int framesPerBlock = FramesPerBlock(header.Orva.Options1);
+    if (framesPerBlock == 0) {
+        return std::nullopt;
+    }
+    std::int64_t blocks = 0;
+    if (!CountWholeBlocks(fileSize, header.Fmt.BlockAlign.Get(), framesPerBlock, blocks)) {
+        return 0;  // block align 0: nothing to divide by
+    }
+    const std::int64_t millisec = DurationMillisec(blocks, framesPerBlock, header.Fmt.SampleRate.Get());
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(millisec));
 }
 
 RecordingCheck CheckRecording(std::FILE* recording) {
@@ -92,25 +125,20 @@ RecordingCheck CheckRecordingOfSize(std::int64_t fileSize) {
     if (check != RecordingCheck::Ok) {
         return check;
     }
-    const OrvaChunk& orva = g_RecordingHeader.Orva;
-    const int framesPerBlock = FramesPerBlock(orva.Options1);
-    if (framesPerBlock != 0) {
-        std::int64_t blocks = 0;
-        if (CountWholeBlocks(fileSize, g_RecordingHeader.Fmt.BlockAlign.Get(), framesPerBlock,
-                             blocks)) {
-            const std::int64_t millisec =
-                DurationMillisec(blocks, framesPerBlock, g_RecordingHeader.Fmt.SampleRate.Get());
-            g_WavFileDurationMillisec = static_cast<std::uint32_t>(static_cast<std::uint64_t>(millisec));
-        } else {
-            g_WavFileDurationMillisec = 0;  // block align 0: nothing to divide by
-        }
+    if (const std::optional<std::uint32_t> duration = WorkOutDuration(g_RecordingHeader, fileSize)) {
+        g_WavFileDurationMillisec = *duration;
     }
     return RecordingCheck::Ok;
 }
 
 void PrintAdditionalInformation(std::FILE* recording) {
+    const RecordingCheck check = CheckRecording(recording);
+    PrintAdditionalLines(check, g_WavFileDurationMillisec);
+}
+
+void PrintAdditionalLines(RecordingCheck check, std::uint32_t wavFileDurationMillisec) {
     Print("---Additional Information---\n");
-    switch (CheckRecording(recording)) {
+    switch (check) {
         case RecordingCheck::NotOrva:
             Print("This is not an ORVA .wav file!!!\n");
             return;
@@ -120,7 +148,7 @@ void PrintAdditionalInformation(std::FILE* recording) {
         case RecordingCheck::Ok:
             break;
     }
-    Print("   WavFileDurationMillisec: %u\n", g_WavFileDurationMillisec);
+    Print("   WavFileDurationMillisec: %u\n", wavFileDurationMillisec);
 }
 
 void ResetRecordingState() {

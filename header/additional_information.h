@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 namespace kalimber {
+
+struct RecordingHeader;
 
 // Kept between the reports of a run; shown again when no duration is worked out.
 extern std::uint32_t g_WavFileDurationMillisec;
@@ -27,8 +30,21 @@ std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint
 // What the vendor chunk of the image says of the file.
 enum class RecordingCheck { Ok, NotOrva, UnsupportedVersion };
 
-// What the image's vendor chunk says: its identifier and version.
+// How the command line names a check: "ok", "not-orva", "unsupported-version".
+const char* CheckName(RecordingCheck check);
+
+// What a header's vendor chunk says: its identifier and version.
+RecordingCheck CheckVendorChunk(const RecordingHeader& header);
+// The same of the process-wide image.
 RecordingCheck CheckVendorChunk();
+
+// How a header's block mode (bits 1 and 2 of Options1) reads.
+int BlockMode(const RecordingHeader& header);
+
+// The duration of a supported recording of fileSize bytes with this header:
+// none for block modes 2 and 3, 0 where a block align of 0 leaves nothing
+// to divide by.
+std::optional<std::uint32_t> WorkOutDuration(const RecordingHeader& header, std::int64_t fileSize);
 
 // Checks the image's vendor chunk; for a supported recording, also takes the
 // file's size and works out g_WavFileDurationMillisec, which block modes 2
@@ -40,6 +56,9 @@ RecordingCheck CheckRecordingOfSize(std::int64_t fileSize);
 
 // The last section of every header report.
 void PrintAdditionalInformation(std::FILE* recording);
+
+// That section for a check that is known, with the duration to show.
+void PrintAdditionalLines(RecordingCheck check, std::uint32_t wavFileDurationMillisec);
 
 // The header image zero and no duration worked out, as in a fresh process.
 void ResetRecordingState();

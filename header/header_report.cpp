@@ -148,12 +148,16 @@ void PrintSelectedFile(const char* path, ShownText shown) {
 
 void PrintHeaderReport(std::FILE* recording, ShownText shown) {
     LoadHeader(recording);
-    PrintRiff(g_RecordingHeader.Riff, shown);
-    PrintFmt(g_RecordingHeader.Fmt, shown);
-    PrintAuxi(g_RecordingHeader.Auxi, shown);
-    PrintOrva(g_RecordingHeader.Orva, shown);
-    PrintData(g_RecordingHeader.Data, shown);
+    PrintHeaderSections(g_RecordingHeader, shown);
     PrintAdditionalInformation(recording);
+}
+
+void PrintHeaderSections(const RecordingHeader& header, ShownText shown) {
+    PrintRiff(header.Riff, shown);
+    PrintFmt(header.Fmt, shown);
+    PrintAuxi(header.Auxi, shown);
+    PrintOrva(header.Orva, shown);
+    PrintData(header.Data, shown);
 }
 
 }  // namespace kalimber

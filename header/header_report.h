@@ -7,6 +7,7 @@
 namespace kalimber {
 
 struct TimeStamp;
+struct RecordingHeader;
 
 // The report's time-stamp lines: year/month/day, two blanks, then
 // hour:minute:second:millisecond, the day of week left out.
@@ -25,6 +26,11 @@ void PrintTime(const char* format, const TimeStamp& t);
 // its code page; a pipe or a file gets the path's bytes.
 void PrintSelectedFile(const char* path, ShownText shown = ShownText::AsStored);
 
+// Loads the header afresh into the process-wide image and prints it, then
+// the additional information.
 void PrintHeaderReport(std::FILE* recording, ShownText shown = ShownText::AsStored);
+
+// The RIFF, FMT, AUXI, ORVA and DATA sections of a header image.
+void PrintHeaderSections(const RecordingHeader& header, ShownText shown);
 
 }  // namespace kalimber

@@ -46,6 +46,16 @@ void LoadHeaderAtOnce(std::FILE* recording) {
     LoadChunk(recording, ChunkSpan{0, HeaderSize});
 }
 
+std::size_t ReadHeaderInto(std::FILE* recording, RecordingHeader& header) {
+    if (!SeekFile(recording, 0, SEEK_SET)) {
+        return 0;
+    }
+    std::uint8_t scratch[HeaderSize];
+    const std::size_t got = std::fread(scratch, 1, HeaderSize, recording);
+    std::memcpy(HeaderBytes(header), scratch, got);
+    return got;
+}
+
 bool HoldsAuxiChunk(std::FILE* recording) {
     if (std::memcmp(g_RecordingHeader.Auxi.Id.data(), "auxi", 4) != 0) {
         return false;
@@ -56,11 +66,15 @@ bool HoldsAuxiChunk(std::FILE* recording) {
 }
 
 bool StoreAuxiChunk(std::FILE* recording) {
+    return StoreAuxiChunk(recording, g_RecordingHeader);
+}
+
+bool StoreAuxiChunk(std::FILE* recording, const RecordingHeader& header) {
     if (!SeekFile(recording, static_cast<std::int64_t>(AuxiSpan.Offset), SEEK_SET)) {
         return false;
     }
-    const std::size_t put = g_Platform.WriteBytes(HeaderBytes(g_RecordingHeader) + AuxiSpan.Offset,
-                                                  AuxiSpan.Length, recording);
+    const std::size_t put =
+        g_Platform.WriteBytes(HeaderBytes(header) + AuxiSpan.Offset, AuxiSpan.Length, recording);
     return put == AuxiSpan.Length;
 }
 

@@ -192,6 +192,9 @@ void LoadHeader(std::FILE* recording);
 // and for one cut short alike, at a fifth of the system calls.
 void LoadHeaderAtOnce(std::FILE* recording);
 
+// The same into a header of the caller's; returns the bytes read.
+std::size_t ReadHeaderInto(std::FILE* recording, RecordingHeader& header);
+
 // True when a store may write into the file: the image holds "auxi" at byte
 // 36 and the file reaches at least to byte 207, so the AUXI chunk lands on an
 // AUXI chunk and the file keeps its size. Leaves the file at its end.
@@ -201,5 +204,8 @@ bool HoldsAuxiChunk(std::FILE* recording);
 // write, and nothing else. Returns false when the seek or the write failed;
 // after a failed seek nothing is written at all.
 bool StoreAuxiChunk(std::FILE* recording);
+
+// The same from a header of the caller's.
+bool StoreAuxiChunk(std::FILE* recording, const RecordingHeader& header);
 
 }  // namespace kalimber

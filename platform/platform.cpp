@@ -224,6 +224,16 @@ bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
     return known;
 }
 
+bool IdentifyFile(std::FILE* file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), &information) == 0) {
+        return false;
+    }
+    identity.Volume = information.dwVolumeSerialNumber;
+    identity.Index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
+}
+
 bool GetModificationTime(std::FILE* file, FileTime& time) {
     FILETIME written{};
     if (GetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), nullptr, nullptr, &written) == 0) {
@@ -360,6 +370,16 @@ bool IsTerminal(std::FILE* stream) {
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+    identity.Volume = static_cast<std::uint64_t>(status.st_dev);
+    identity.Index = static_cast<std::uint64_t>(status.st_ino);
+    return true;
+}
+
+bool IdentifyFile(std::FILE* file, FileIdentity& identity) {
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0) {
         return false;
     }
     identity.Volume = static_cast<std::uint64_t>(status.st_dev);

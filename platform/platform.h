@@ -67,6 +67,9 @@ struct FileIdentity {
 // file cannot be found.
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity);
 
+// The identity of an open file, asked of the system without a name.
+bool IdentifyFile(std::FILE* file, FileIdentity& identity);
+
 // The errno of a write that just failed, with a reader that has gone always
 // EPIPE: Windows' C runtime gives EINVAL for a pipe that is being closed.
 int WriteErrorNumber(int error);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/banner.h"
 #include "header/additional_information.h"
 #include "header/header_report.h"
 #include "header/print.h"
@@ -14,7 +15,6 @@
 #include "platform/unicode.h"
 #include "run/command_list.h"
 #include "run/line_reader.h"
-#include "run/version.h"
 
 namespace kalimber {
 
@@ -64,12 +64,6 @@ std::FILE* OpenRecording(const char* path) {
 }
 
 }  // namespace
-
-void PrintBanner() {
-    Print("%s", RuleLine);
-    Print("ORVA Kalimber Ver: %d.%d", VersionMajor, VersionMinor);
-    Print("\n%s\n", RuleLine);
-}
 
 void Run() {
     IgnoreBrokenPipe();

@@ -12,9 +12,6 @@ inline constexpr const char* CommandFileName = "ToDoWave.txt";
 extern std::FILE* g_CommandFile;
 extern std::FILE* g_RecordingFile;
 
-// The rule line, "ORVA Kalimber Ver: 1.0", a rule line and a blank line.
-void PrintBanner();
-
 // Steps of a run up to the idle state; everything printed has been written
 // out when it returns. On a failure to open a file, what was opened stays open.
 void Run();

@@ -1,0 +1,16 @@
+// Prints the banner through the print layer, so that it goes wherever the
+// output goes and counts as output like the rest.
+#include "app/banner.h"
+
+#include "app/version.h"
+#include "header/print.h"
+
+namespace kalimber {
+
+void PrintBanner() {
+    Print("%s", RuleLine);
+    Print("ORVA Kalimber Ver: %d.%d", VersionMajor, VersionMinor);
+    Print("\n%s\n", RuleLine);
+}
+
+}  // namespace kalimber

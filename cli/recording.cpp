@@ -1,0 +1,46 @@
+// Loads a recording into one value: one open, one read of the 316 bytes,
+// the size and the identity from the open file, then the check.
+#include "cli/recording.h"
+
+#include <cstring>
+
+namespace kalimber {
+
+Recording ReadRecording(const FoundPath& found, std::FILE* file) {
+    Recording recording;
+    recording.Path = found.Path;
+    recording.Text = found.Text;
+    ReadHeaderInto(file, recording.Header);
+    recording.Size = FileSize(file);
+    recording.Check = CheckVendorChunk(recording.Header);
+    if (recording.Check == RecordingCheck::Ok) {
+        recording.Duration = WorkOutDuration(recording.Header, recording.Size);
+    }
+    if (FileIdentity identity; IdentifyFile(file, identity)) {
+        recording.Identity = identity;
+    }
+    return recording;
+}
+
+Recording LoadRecording(const FoundPath& found) {
+    std::string error = found.Error;
+    std::FILE* file = error.empty() ? OpenRecording(found.Path, false, error) : nullptr;
+    if (file == nullptr) {
+        Recording unread;
+        unread.Path = found.Path;
+        unread.Text = found.Text;
+        unread.Error = error;
+        return unread;
+    }
+    Recording recording = ReadRecording(found, file);
+    std::fclose(file);
+    return recording;
+}
+
+bool HoldsChunk(const Recording& recording, const ChunkRow& chunk) {
+    return recording.Error.empty() &&
+           recording.Size >= static_cast<std::int64_t>(chunk.Span.Offset + chunk.Span.Length) &&
+           std::memcmp(HeaderBytes(recording.Header) + chunk.Span.Offset, chunk.Id, 4) == 0;
+}
+
+}  // namespace kalimber

@@ -1,0 +1,37 @@
+// Picks the one writer of a run from its options: the only place that
+// decides what goes to standard output.
+#include "cli/writers.h"
+
+namespace kalimber {
+
+namespace {
+
+void NoRecord(WriterState&, const Recording&, const ChainColumns*) {}
+
+void NoError(const std::string&, const std::string&, const ChainColumns*) {}
+
+void WriteCsvChain(const Chain& chain, const ChainSummary& summary) {
+    WriteOutput(CsvRow(CsvChainFields(chain, summary)));
+}
+
+}  // namespace
+
+Writer PickWriter(const CommandLineOptions& options) {
+    if (options.Quiet) {
+        return QuietWriter;
+    }
+    Writer writer = options.Format == OutputFormat::Json  ? JsonWriter
+                    : options.Format == OutputFormat::Csv ? CsvWriter
+                                                          : TextWriter;
+    if (options.Summary) {
+        // The chain sections alone; in CSV, one row per chain.
+        writer.Record = NoRecord;
+        writer.Error = NoError;
+        if (options.Format == OutputFormat::Csv) {
+            writer.Chain = WriteCsvChain;
+        }
+    }
+    return writer;
+}
+
+}  // namespace kalimber
