@@ -670,7 +670,32 @@ Bytes OddRecording() {
 // A NextFileName that would print a false duration line of its own.
 const std::string kForgedNext = "x\n---Additional Information---\n   WavFileDurationMillisec: 86400000";
 
-TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
+// A row of the command-line table: files to make, the arguments, and what
+// the run must exit with and print; the files afterwards as each row says.
+enum class Where { Everywhere, LinuxOnly, WindowsOnly, Direct };  // Direct: Linux, no launcher
+struct File {
+    std::string path;
+    Bytes bytes;
+    Bytes after;  // empty: the same bytes afterwards
+};
+struct Case {
+    const char* name;
+    Where where;
+    std::vector<File> files;
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;  // nullopt-like: "*" skips the comparison (checked by check)
+    std::string err;  // "*" skips the comparison too
+    Limits limits = {};
+    std::function<void(const Exit&)> check = nullptr;
+};
+// A row shows as its name in gtest's messages.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// Every row of the command-line table, built once when the tests are listed.
+std::vector<Case> CommandLineCases() {
     using nlohmann::json;
     const bool windows = EndsWith(kExe, ".exe");
     const std::string sep = windows ? "\\" : "/";
@@ -702,23 +727,6 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
     const Bytes emptyWav = PlainWav(0);  // its AUXI place all zero but "data"
     const std::string csvEmptyWavTail =
         ",44,not-orva,,,,,,48000,2,16,1,,,\n";  // no AUXI, ORVA or DATA chunk: empty
-    enum class Where { Everywhere, LinuxOnly, WindowsOnly, Direct };  // Direct: Linux, no launcher
-    struct File {
-        std::string path;
-        Bytes bytes;
-        Bytes after;  // empty: the same bytes afterwards
-    };
-    struct Case {
-        const char* name;
-        Where where;
-        std::vector<File> files;
-        std::vector<std::string> arguments;
-        int status;
-        std::string out;  // nullopt-like: "*" skips the comparison (checked by check)
-        std::string err;  // "*" skips the comparison too
-        Limits limits = {};
-        std::function<void(const Exit&)> check = nullptr;
-    };
     const Bytes patched = Patched(sample, 7050000, 192000);
     const Bytes patchedCf = Patched(sample, 7050000, 150000);
     // Their reports (about 1.1 KB each) fill a 64 KiB pipe well before z.wav.
@@ -763,7 +771,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {{"a.wav", sample, {}}, {"odd.wav", OddRecording(), {}}}, {"--json", "a.wav", "odd.wav", "nope.wav"}, 1,
          "*", "kalimber: nope.wav: " + missing + "\n" + tally(3, 2, 0, 1),
          {},
-         [&](const Exit& e) {
+         [=](const Exit& e) {
              std::istringstream lines(e.out);
              std::vector<json> objects;
              for (std::string line; std::getline(lines, line);) {
@@ -993,7 +1001,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         // is wiped before the summary.
         {"progress on a terminal", Where::Direct, hundredThenZ, {"d"}, 0, "*", "*",
          OnFirstOutput([] { std::this_thread::sleep_for(std::chrono::milliseconds(1200)); }, true),
-         [&](const Exit& e) {
+         [=](const Exit& e) {
              EXPECT_NE(e.rawErr.find("\rreading "), std::string::npos) << e.rawErr;
              EXPECT_NE(e.rawErr.find(" of 101: d/a1"), std::string::npos);
              const std::string summary = "101 files: 101 recordings, 0 not-orva, 0 unsupported-version, 0 could not be read";
@@ -1110,7 +1118,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {{"secret.wav", sample, {}}, {"passwd", sample, {}},
           {"s/a.wav", part(0, "..\\..\\secret.wav"), {}}, {"t/a.wav", part(0, "/etc/passwd"), {}}},
          {"--chain", "s" + sep + "a.wav", "t" + sep + "a.wav"}, 1, "*", "", {},
-         [&](const Exit& e) {
+         [=](const Exit& e) {
              EXPECT_NE(e.out.find(section(1, "s" + sep + "a.wav", "s" + sep + "a.wav", "14:3:9:45", "14:3:9:205", 160,
                                           "   Missing: secret.wav (named by s" + sep + "a.wav)\n")),
                        std::string::npos) << e.out;
@@ -1134,7 +1142,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          {{"d/b2.wav", part(160, "b3.wav"), {}}, {"d/a1.wav", part(0, "a2.wav"), {}}, {"d/b1.wav", part(0, "b2.wav"), {}},
           {"d/a2.wav", part(160, ""), {}}, {"d/b3.wav", part(320, ""), {}}, {"d/z.wav", sample, {}}},
          {"--chain", "--json", "d"}, 0, "*", "", {},
-         [&](const Exit& e) {
+         [=](const Exit& e) {
              std::istringstream lines(e.out);
              std::string order;
              for (std::string line; std::getline(lines, line);) {
@@ -1170,7 +1178,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
         {"a fork, JSON", Where::Everywhere,
          {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, ""), {}}, {"d/x.wav", part(0, "b.wav"), {}}},
          {"--chain", "--json", "--summary", "d"}, 1, "*", "", {},
-         [&](const Exit& e) {
+         [=](const Exit& e) {
              const std::string last = e.out.substr(e.out.rfind('\n', e.out.size() - 2) + 1);
              EXPECT_EQ(json::parse(last)["chain"]["fork"],
                        json::parse(R"({"name":"b.wav","named_by":"d)" + std::string(windows ? "\\\\" : "/") +
@@ -1183,7 +1191,7 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
          ""},
         {"a file that fails the check starts no chain", Where::Everywhere,
          {{"d/a.wav", part(0, ""), {}}, {"d/plain.wav", plain, {}}}, {"--chain", "d"}, 1, "*", "", {},
-         [&](const Exit& e) {
+         [=](const Exit& e) {
              EXPECT_EQ(e.out.find("---Chain---"), e.out.rfind("---Chain---"));
              // Reported last, on its own, with no section after it.
              const std::size_t at = e.out.rfind("Selected file: \nd" + sep + "plain.wav\n");
@@ -1235,62 +1243,81 @@ TEST(Process, CommandLineReportsAndPatchesRecordingsAndExits) {
              EXPECT_NE(e.out.find("\n\xE5\xBD\x95\xE9\x9F\xB3 2.wav,123296,ok,160,"), std::string::npos) << e.out;
          }},
     };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.insert(all.end(), std::begin(chains), std::end(chains));
+    return all;
+}
+
+class CommandLineRow : public ::testing::TestWithParam<Case> {};
+
+// Each row a test of its own, so that one can be run alone:
+// --gtest_filter='*CommandLineRow*a_fork*'.
+TEST_P(CommandLineRow, ReportsOrPatchesAndExits) {
+    const Case& c = GetParam();
+    const bool windows = EndsWith(kExe, ".exe");
     const bool launched = !EnvOr("KALIMBER_LAUNCHER", "").empty();
-    std::vector<const Case*> all;
-    for (const Case& c : cases) {
-        all.push_back(&c);
+    if ((c.where == Where::WindowsOnly && !windows) || (c.where == Where::LinuxOnly && windows) ||
+        (c.where == Where::Direct && (windows || launched)) || (!c.limits.failAt.empty() && kFsyncFails.empty())) {
+        GTEST_SKIP() << "not for this build";
     }
-    for (const Case& c : chains) {
-        all.push_back(&c);
+    ScratchDir dir;
+    for (const File& f : c.files) {
+        std::filesystem::create_directories(std::filesystem::path(f.path).parent_path().empty()
+                                                ? "."
+                                                : std::filesystem::path(f.path).parent_path());
+        WriteFileRaw(f.path, f.bytes);
     }
-    for (const Case* row : all) {
-        const Case& c = *row;
-        SCOPED_TRACE(c.name);
-        if ((c.where == Where::WindowsOnly && !windows) || (c.where == Where::LinuxOnly && windows) ||
-            (c.where == Where::Direct && (windows || launched)) ||
-            (!c.limits.failAt.empty() && kFsyncFails.empty())) {
-            continue;
+    // An hour ago: a file that is not written keeps this time.
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const File& f : c.files) {
+        std::filesystem::last_write_time(f.path, past);
+    }
+    if (c.limits.before) {
+        c.limits.before();
+    }
+    const Exit e = RunToExit(dir.Path(), c.arguments, c.limits);
+    EXPECT_EQ(e.status, c.status);
+    if (c.out != "*") {
+        EXPECT_EQ(e.out, c.out);
+    }
+    if (c.err != "*") {
+        EXPECT_EQ(e.err, c.err);
+    }
+    EXPECT_EQ(e.out.find("Press Enter"), std::string::npos);
+    if (c.check) {
+        c.check(e);
+    }
+    for (const File& f : c.files) {
+        SCOPED_TRACE(f.path);
+        if (std::filesystem::is_fifo(f.path)) {
+            continue;  // made one while the tool ran
         }
-        ScratchDir dir;
-        for (const File& f : c.files) {
-            std::filesystem::create_directories(std::filesystem::path(f.path).parent_path().empty()
-                                                    ? "."
-                                                    : std::filesystem::path(f.path).parent_path());
-            WriteFileRaw(f.path, f.bytes);
-        }
-        // An hour ago: a file that is not written keeps this time.
-        const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-        for (const File& f : c.files) {
-            std::filesystem::last_write_time(f.path, past);
-        }
-        if (c.limits.before) {
-            c.limits.before();
-        }
-        const Exit e = RunToExit(dir.Path(), c.arguments, c.limits);
-        EXPECT_EQ(e.status, c.status);
-        if (c.out != "*") {
-            EXPECT_EQ(e.out, c.out);
-        }
-        if (c.err != "*") {
-            EXPECT_EQ(e.err, c.err);
-        }
-        EXPECT_EQ(e.out.find("Press Enter"), std::string::npos);
-        if (c.check) {
-            c.check(e);
-        }
-        for (const File& f : c.files) {
-            SCOPED_TRACE(f.path);
-            if (std::filesystem::is_fifo(f.path)) {
-                continue;  // made one while the tool ran
-            }
-            const Bytes& want = f.after.empty() ? f.bytes : f.after;
-            EXPECT_TRUE(ReadFileBytes(f.path) == want);
-            if (f.after.empty()) {
-                EXPECT_TRUE(std::filesystem::last_write_time(f.path) == past) << "written, though unchanged";
-            }
+        const Bytes& want = f.after.empty() ? f.bytes : f.after;
+        EXPECT_TRUE(ReadFileBytes(f.path) == want);
+        if (f.after.empty()) {
+            EXPECT_TRUE(std::filesystem::last_write_time(f.path) == past) << "written, though unchanged";
         }
     }
 }
+
+// A row's name as a test name: its letters and digits, _ between words.
+std::string RowName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (const char* c = info.param.name; *c != '\0'; ++c) {
+        const bool word = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+        if (word) {
+            name += *c;
+        } else if (name.back() != '_') {
+            name += '_';
+        }
+    }
+    while (name.back() == '_') {
+        name.pop_back();
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Process, CommandLineRow, ::testing::ValuesIn(CommandLineCases()), RowName);
 
 }  // namespace
 }  // namespace kalimber::test
