@@ -696,6 +696,7 @@ void PrintTo(const Case& c, std::ostream* out) {
 
 // Every row of the command-line table, built once when the tests are listed.
 std::vector<Case> CommandLineCases() {
+    const ScratchDir scratch;  // the expected reports are worked out from files of its own
     using nlohmann::json;
     const bool windows = EndsWith(kExe, ".exe");
     const std::string sep = windows ? "\\" : "/";
