@@ -96,6 +96,10 @@ namespace {
 // A stored time as a point on the calendar, or nullopt for month 13, hour 25 and the like.
 std::optional<std::chrono::sys_time<std::chrono::milliseconds>> Instant(const TimeStamp& t) {
     using namespace std::chrono;
+    // The calendar's years end at 32767; a year past them would wrap.
+    if (t.Year.Get() > static_cast<unsigned>(int{year::max()})) {
+        return std::nullopt;
+    }
     const unsigned monthValue = t.Month.Get();
     const unsigned dayValue = t.Day.Get();
     if (monthValue < 1 || monthValue > 12 || dayValue < 1 || dayValue > 31 || t.Hour.Get() > 23 ||
