@@ -520,6 +520,7 @@ struct Exit {
 // How a command-line run is started besides its arguments.
 struct Limits {
     rlim_t fileSize = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+    rlim_t openFiles = RLIM_INFINITY;  // RLIMIT_NOFILE
     std::string preload;              // a library in LD_PRELOAD
     std::string failAt;               // which fsync of the preloaded library fails
     Output output = Output::Pipe;
@@ -536,6 +537,11 @@ struct Limits {
 Limits FileSizeLimit(rlim_t bytes) {
     Limits limits;
     limits.fileSize = bytes;
+    return limits;
+}
+Limits OpenFilesLimit(rlim_t files) {
+    Limits limits;
+    limits.openFiles = files;
     return limits;
 }
 Limits FsyncFailing(const std::string& preload, const std::string& at) {
@@ -593,6 +599,10 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
             signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{limits.fileSize, limits.fileSize};
             setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (limits.openFiles != RLIM_INFINITY) {
+            const rlimit limit{limits.openFiles, limits.openFiles};
+            setrlimit(RLIMIT_NOFILE, &limit);
         }
         if (!limits.preload.empty()) {
             setenv("LD_PRELOAD", limits.preload.c_str(), 1);
@@ -736,6 +746,12 @@ std::vector<Case> CommandLineCases() {
         hundredThenZ.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, {}});
     }
     hundredThenZ.push_back({"d/z.wav", sample, {}});
+    std::vector<File> twoHundred;
+    std::vector<File> twoHundredPatched;
+    for (int i = 0; i < 200; ++i) {
+        twoHundred.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, {}});
+        twoHundredPatched.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, patchedCf});
+    }
     const Bytes forged = [] {
         RecordingHeader h = sample::MakeHeader(1000);
         sample::SetText(h.Orva.SN, sizeof h.Orva.SN, "A\nB\x1B[31mC\xC2\x9B");
@@ -862,6 +878,29 @@ std::vector<Case> CommandLineCases() {
          "1 would be patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"a value past 32 bits", Where::Everywhere, {{"a.wav", sample, {}}}, {"--bw", "4294967296", "a.wav"}, 2, "",
          "kalimber: --bw: '4294967296' is not a whole number of hertz from 0 to 4294967295\n" + usageHint},
+        {"--cf past 32 bits", Where::Everywhere, {{"a.wav", sample, {}}}, {"--cf", "4294967296", "a.wav"}, 2, "",
+         "kalimber: --cf: '4294967296' is not a whole number of hertz from 0 to 4294967295\n" + usageHint},
+        {"--cf and --bw up to 32 bits", Where::Everywhere,
+         {{"a.wav", sample, Patched(sample, 4294967295u, 4294967295u)}}, {"--cf", "4294967295", "--bw", "4294967295", "a.wav"},
+         0, "a.wav: CenterFreq 7100000 -> 4294967295, Bandwidth 150000 -> 4294967295\n",
+         "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+        {"a bad --bw", Where::Everywhere, {{"a.wav", sample, {}}}, {"--bw", "7.05m", "a.wav"}, 2, "",
+         "kalimber: --bw: '7.05m' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)\n" + usageHint},
+        {"--csv with a patch", Where::Everywhere, {{"a.wav", sample, {}}}, {"--csv", "--cf", "7M", "a.wav"}, 2, "",
+         "kalimber: --csv reports; a patch writes text or --json\n" + usageHint},
+        {"-q: a text patch prints nothing, a failed open is told", Where::Everywhere, {{"a.wav", sample, patchedCf}},
+         {"-q", "--cf", "7.05M", "a.wav", "nope.wav"}, 1, "",
+         "kalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n"},
+        {"a name shorter than .wav in a folder", Where::Everywhere, {{"d/a", Bytes{'x'}, {}}, {"d/b.wav", sample, {}}},
+         {"d"}, 0, kBanner + reportOf("d" + sep + "b.wav", sample), ""},
+        // Every file is closed again: far more files than may be open at once.
+        {"200 files under a limit of 64 open, reported", Where::Direct, twoHundred, {"--csv", "d"}, 0, "*",
+         tally(200, 200, 0, 0), OpenFilesLimit(64),
+         [](const Exit& e) { EXPECT_EQ(std::count(e.out.begin(), e.out.end(), '\n'), 201) << e.out; }},
+        {"200 files under a limit of 64 open, patched", Where::Direct, twoHundredPatched, {"-q", "--cf", "7.05M", "d"}, 0,
+         "", "200 patched, 0 unchanged, 0 refused, 0 failed\n", OpenFilesLimit(64)},
+        {"200 files under a limit of 64 open, chained", Where::Direct, twoHundred, {"-q", "--chain", "d"}, 0, "", "",
+         OpenFilesLimit(64)},
         {"--max-gap below 0", Where::Everywhere, {{"a.wav", sample, {}}}, {"--chain", "--max-gap", "-1", "a.wav"}, 2,
          "", "kalimber: --max-gap: '-1' is not a whole number of milliseconds from 0 to 86400000\n" + usageHint},
         {"--summary without --chain", Where::Everywhere, {{"a.wav", sample, {}}}, {"--summary", "a.wav"}, 2, "",
@@ -1235,6 +1274,22 @@ std::vector<Case> CommandLineCases() {
              EXPECT_NE(e.out.find(",c.wav,,a.wav,\n"), std::string::npos) << e.out;  // a to b holds
              EXPECT_TRUE(EndsWith(e.out, ",,,a.wav,gap 5000 ms; CenterFreq 7100000 -> 7050000\n"));
          }},
+        {"--chain on a FIFO", Where::LinuxOnly, {}, {"--chain", "f.wav"}, 1, kBanner,
+         "kalimber: f.wav: not a regular file\n", Before([] { mkfifo("f.wav", 0600); })},
+        {"--chain on a first file that is not there", Where::Everywhere, {}, {"--chain", "--json", "nope.wav"}, 1,
+         "{\"type\":\"error\",\"path\":\"nope.wav\",\"error\":\"No such file or directory\"}\n",
+         "kalimber: nope.wav: No such file or directory\n"},
+        {"--chain on a plain WAV", Where::Everywhere, {{"plain.wav", PlainWav(400), {}}}, {"--chain", "-q", "plain.wav"}, 1,
+         "", ""},
+        {"a chain in CSV", Where::Everywhere, {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", part(160, ""), {}}},
+         {"--chain", "--csv", "a.wav"}, 0,
+         "path,size,Check,WavFileDurationMillisec,StartTime,StopTime,CenterFreq,Bandwidth,CnkSampleRate,"
+         "CnkNumChan,CnkBitPerSample,CnkAudioFormat,SN,NextFileName,error,chain,link\n"
+         "a.wav,123296,ok,160,2021-04-17 14:03:09.045,2021-04-17 14:03:09.205,7100000,150000,192000,2,16,1,"
+         "KLB-0042-7731,b.wav,,a.wav,\n"
+         "b.wav,123296,ok,160,2021-04-17 14:03:09.205,2021-04-17 14:03:09.365,7100000,150000,192000,2,16,1,"
+         "KLB-0042-7731,,,a.wav,\n",
+         ""},
         {"a chain of Unicode names", Where::Everywhere,
          {{"Aufnahme M\xC3\xA4rz 1.wav", part(0, "\xE5\xBD\x95\xE9\x9F\xB3 2.wav"), {}},
           {"\xE5\xBD\x95\xE9\x9F\xB3 2.wav", part(160, ""), {}}},
