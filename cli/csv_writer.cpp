@@ -19,7 +19,11 @@ inline constexpr const FieldRow* kColumns[] = {
 
 // A field in quotes, its quotes doubled, where it holds a comma, a quote or a line end.
 std::string Quoted(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    bool plain = true;
+    for (const char c : field) {
+        plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+    }
+    if (plain) {
         return field;
     }
     std::string quoted = "\"";
@@ -30,11 +34,24 @@ std::string Quoted(const std::string& field) {
 }
 
 // YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
+// (As "%04u-%02u-%02u %02u:%02u:%02u.%03u" would print them, without printf.)
 std::string Time(const TimeStamp& t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned{t.Year.Get()},
-                  unsigned{t.Month.Get()}, unsigned{t.Day.Get()}, unsigned{t.Hour.Get()},
-                  unsigned{t.Minute.Get()}, unsigned{t.Second.Get()}, unsigned{t.Millisecond.Get()});
+    std::string text;
+    auto put = [&text](unsigned value, std::size_t digits, char after) {
+        const std::string number = std::to_string(value);
+        text.append(number.size() < digits ? digits - number.size() : 0, '0');
+        text += number;
+        if (after != '\0') {
+            text += after;
+        }
+    };
+    put(t.Year.Get(), 4, '-');
+    put(t.Month.Get(), 2, '-');
+    put(t.Day.Get(), 2, ' ');
+    put(t.Hour.Get(), 2, ':');
+    put(t.Minute.Get(), 2, ':');
+    put(t.Second.Get(), 2, '.');
+    put(t.Millisecond.Get(), 3, '\0');
     return text;
 }
 

@@ -116,7 +116,8 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options)
     std::string error = found.Error;
     // Never created, never truncated; read-only for a dry run. Unbuffered: a
     // write that fails leaves nothing behind for the close to retry.
-    std::FILE* recording = error.empty() ? OpenRecording(found.Path, !options.DryRun, error) : nullptr;
+    OpenedFile opened;
+    std::FILE* recording = error.empty() ? OpenRecording(found.Path, !options.DryRun, error, &opened) : nullptr;
     if (recording == nullptr) {
         patched.Now.Path = found.Path;
         patched.Now.Text = found.Text;
@@ -124,7 +125,7 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options)
         outcome.Error = error;
         return patched;
     }
-    patched.Now = ReadRecording(found, recording);
+    patched.Now = ReadRecording(found, recording, opened);
     FileTime modified;
     errno = 0;
     const bool keepTime = options.PreserveMtime && !options.DryRun;

@@ -6,25 +6,26 @@
 
 namespace kalimber {
 
-Recording ReadRecording(const FoundPath& found, std::FILE* file) {
+Recording ReadRecording(const FoundPath& found, std::FILE* file, const OpenedFile& opened) {
     Recording recording;
     recording.Path = found.Path;
     recording.Text = found.Text;
     ReadHeaderInto(file, recording.Header);
-    recording.Size = FileSize(file);
+    recording.Size = opened.Size >= 0 ? opened.Size : FileSize(file);
     recording.Check = CheckVendorChunk(recording.Header);
     if (recording.Check == RecordingCheck::Ok) {
         recording.Duration = WorkOutDuration(recording.Header, recording.Size);
     }
-    if (FileIdentity identity; IdentifyFile(file, identity)) {
-        recording.Identity = identity;
+    if (FileIdentity identity; opened.Identified || IdentifyFile(file, identity)) {
+        recording.Identity = opened.Identified ? opened.Identity : identity;
     }
     return recording;
 }
 
 Recording LoadRecording(const FoundPath& found) {
     std::string error = found.Error;
-    std::FILE* file = error.empty() ? OpenRecording(found.Path, false, error) : nullptr;
+    OpenedFile opened;
+    std::FILE* file = error.empty() ? OpenRecording(found.Path, false, error, &opened) : nullptr;
     if (file == nullptr) {
         Recording unread;
         unread.Path = found.Path;
@@ -32,7 +33,7 @@ Recording LoadRecording(const FoundPath& found) {
         unread.Error = error;
         return unread;
     }
-    Recording recording = ReadRecording(found, file);
+    Recording recording = ReadRecording(found, file, opened);
     std::fclose(file);
     return recording;
 }

@@ -32,8 +32,9 @@ struct Recording {
 // the duration, and the identity.
 Recording LoadRecording(const FoundPath& found);
 
-// The same from a file that is already open (the patch keeps it open).
-Recording ReadRecording(const FoundPath& found, std::FILE* file);
+// The same from a file just opened (the patch keeps it open), with what
+// the system said of it as it was opened.
+Recording ReadRecording(const FoundPath& found, std::FILE* file, const OpenedFile& opened);
 
 // True when the file holds the whole head of the chunk where the layout
 // puts it, and its identifier reads as it should (RIFF, fmt , auxi, orva,

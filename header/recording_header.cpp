@@ -47,9 +47,6 @@ void LoadHeaderAtOnce(std::FILE* recording) {
 }
 
 std::size_t ReadHeaderInto(std::FILE* recording, RecordingHeader& header) {
-    if (!SeekFile(recording, 0, SEEK_SET)) {
-        return 0;
-    }
     std::uint8_t scratch[HeaderSize];
     const std::size_t got = std::fread(scratch, 1, HeaderSize, recording);
     std::memcpy(HeaderBytes(header), scratch, got);

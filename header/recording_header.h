@@ -192,7 +192,8 @@ void LoadHeader(std::FILE* recording);
 // and for one cut short alike, at a fifth of the system calls.
 void LoadHeaderAtOnce(std::FILE* recording);
 
-// The same into a header of the caller's; returns the bytes read.
+// Bytes 0 to 315 of a file just opened (at its start), in one read, into a
+// header of the caller's; returns the bytes read.
 std::size_t ReadHeaderInto(std::FILE* recording, RecordingHeader& header);
 
 // True when a store may write into the file: the image holds "auxi" at byte

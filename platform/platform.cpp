@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <iterator>
@@ -16,6 +17,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -166,7 +168,7 @@ std::int64_t TellFile(std::FILE* file) {
     return _ftelli64(file);
 }
 
-std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error) {
+std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error, OpenedFile* opened) {
     errno = 0;
     std::FILE* file = _wfopen(path.c_str(), update ? L"rb+" : L"rb");
     if (file == nullptr) {
@@ -180,6 +182,17 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
         return nullptr;
     }
     std::setvbuf(file, nullptr, _IONBF, 0);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (opened != nullptr &&
+        GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), &information) != 0) {
+        opened->Identity.Volume = information.dwVolumeSerialNumber;
+        opened->Identity.Index =
+            (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+        opened->Identified = true;
+        const std::uint64_t size =
+            (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+        opened->Size = size <= static_cast<std::uint64_t>(INT64_MAX) ? static_cast<std::int64_t>(size) : -1;
+    }
     return file;
 }
 
@@ -270,6 +283,26 @@ std::FILE* OpenByUnicodeName(const std::u16string& name, const char* mode) {
     return _wfopen(wideName.c_str(), wideMode.c_str());
 }
 
+bool ListFolderNames(const std::filesystem::path& folder, std::vector<FolderName>& names, std::string& error) {
+    // The listing's own attributes tell each entry's type; no identity
+    // without opening the file.
+    std::error_code listError;
+    std::filesystem::directory_iterator it(folder, listError);
+    for (const std::filesystem::directory_iterator end; !listError && it != end; it.increment(listError)) {
+        FolderName name;
+        name.Name = it->path().filename();
+        std::error_code typeError;
+        name.Regular = it->is_regular_file(typeError);
+        name.Reason = typeError ? typeError.message() : "";
+        std::error_code folderError;
+        name.Folder = it->is_directory(folderError);
+        name.Link = it->is_symlink(folderError);
+        names.push_back(std::move(name));
+    }
+    error = listError ? listError.message() : "";
+    return error.empty();
+}
+
 void IgnoreBrokenPipe() {}  // a write to a closed pipe fails; nothing ends the process
 
 void IdleForever() {
@@ -334,21 +367,22 @@ std::int64_t TellFile(std::FILE* file) {
     return static_cast<std::int64_t>(ftello(file));
 }
 
-std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error) {
+std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error, OpenedFile* opened) {
     // Non-blocking, so that a FIFO put in a recording's place is not waited
-    // on; cleared again once fstat has shown a regular file.
+    // on. Once fstat has shown a regular file the flag may stay: a regular
+    // file always has its data (or its end) at hand, so no read or write of
+    // it waits or fails for O_NONBLOCK.
     const int fd = open(path.c_str(), (update ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
         return nullptr;
     }
     struct stat status {};
-    const int flags = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? fcntl(fd, F_GETFL) : -1;
+    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     std::FILE* file = nullptr;
-    if (flags == -1) {
+    if (!regular) {
         error = "not a regular file";
-    } else if (fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
-               (file = fdopen(fd, update ? "rb+" : "rb")) == nullptr) {
+    } else if ((file = fdopen(fd, update ? "rb+" : "rb")) == nullptr) {
         error = std::strerror(errno);
     }
     if (file == nullptr) {
@@ -356,6 +390,12 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
         return nullptr;
     }
     std::setvbuf(file, nullptr, _IONBF, 0);
+    if (opened != nullptr) {
+        opened->Identity.Volume = static_cast<std::uint64_t>(status.st_dev);
+        opened->Identity.Index = static_cast<std::uint64_t>(status.st_ino);
+        opened->Identified = true;
+        opened->Size = static_cast<std::int64_t>(status.st_size);
+    }
     return file;
 }
 
@@ -375,6 +415,58 @@ bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
     identity.Volume = static_cast<std::uint64_t>(status.st_dev);
     identity.Index = static_cast<std::uint64_t>(status.st_ino);
     return true;
+}
+
+bool ListFolderNames(const std::filesystem::path& folder, std::vector<FolderName>& names, std::string& error) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat folderStatus {};
+    const bool device = fstat(dirfd(dir), &folderStatus) == 0;
+    error.clear();
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0) {
+                error = std::strerror(errno);
+            }
+            break;
+        }
+        const std::string_view text(entry->d_name);
+        if (text == "." || text == "..") {
+            continue;
+        }
+        FolderName name;
+        name.Name = std::filesystem::path(std::string(text));
+        if (entry->d_type == DT_REG || entry->d_type == DT_DIR) {
+            name.Regular = entry->d_type == DT_REG;
+            name.Folder = entry->d_type == DT_DIR;
+            if (device && name.Regular) {
+                name.Identity = {static_cast<std::uint64_t>(folderStatus.st_dev),
+                                 static_cast<std::uint64_t>(entry->d_ino)};
+                name.Identified = true;
+            }
+        } else {
+            // A link, or a file system that gives no type: asked of the entry,
+            // its link followed.
+            struct stat status {};
+            name.Link = entry->d_type == DT_LNK ||
+                        (entry->d_type == DT_UNKNOWN && fstatat(dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         S_ISLNK(status.st_mode));
+            if (fstatat(dirfd(dir), entry->d_name, &status, 0) == 0) {
+                name.Regular = S_ISREG(status.st_mode);
+                name.Folder = S_ISDIR(status.st_mode);
+            } else {
+                name.Reason = std::strerror(errno);
+            }
+        }
+        names.push_back(std::move(name));
+    }
+    closedir(dir);
+    return error.empty();
 }
 
 bool IdentifyFile(std::FILE* file, FileIdentity& identity) {

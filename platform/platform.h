@@ -67,6 +67,25 @@ struct FileIdentity {
 // file cannot be found.
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity);
 
+// One entry of a folder as the system lists it, links followed: a regular
+// file, a folder, or neither (Reason: why its type could not be taken, as
+// for a dangling link). Identity is set where the listing itself tells it
+// (POSIX: the folder's device and the entry's inode, for an entry that is
+// no link), so that no stat is needed to tell files apart.
+struct FolderName {
+    std::filesystem::path Name;
+    bool Regular = false;
+    bool Folder = false;
+    bool Link = false;
+    std::string Reason;
+    bool Identified = false;
+    FileIdentity Identity;
+};
+
+// The entries of a folder but . and .., in the order the system gives them;
+// false, with the system's reason, where the folder cannot be read to its end.
+bool ListFolderNames(const std::filesystem::path& folder, std::vector<FolderName>& names, std::string& error);
+
 // The identity of an open file, asked of the system without a name.
 bool IdentifyFile(std::FILE* file, FileIdentity& identity);
 
@@ -78,7 +97,15 @@ int WriteErrorNumber(int error);
 // unbuffered: never waiting on a FIFO or a device, and refusing whatever is
 // not a regular file at the moment it is opened ("not a regular file"). On
 // failure returns nullptr and sets error to the reason.
-std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error);
+// opened, where given, is told what the system said of the file as it
+// checked it: its identity and its size (-1 where it said nothing).
+struct OpenedFile {
+    FileIdentity Identity;
+    bool Identified = false;
+    std::int64_t Size = -1;
+};
+std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error,
+                         OpenedFile* opened = nullptr);
 
 // Where descriptor 0, 1 or 2 is closed at start, opens it on the null
 // device, so that no file the tool opens can take its place (POSIX; Windows
