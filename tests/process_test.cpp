@@ -1253,7 +1253,10 @@ std::vector<Case> CommandLineCases() {
          {{"d/a.wav", part(0, "B.WAV"), Patched(part(0, "B.WAV"), 7050000, 150000)},
           {"d/b.wav", part(160, ""), Patched(part(160, ""), 7050000, 150000)}},
          {"--chain", "--cf", "7.05M", "d"}, 0, "*", "2 patched, 0 unchanged, 0 refused, 0 failed\n", {},
-         [](const Exit& e) { EXPECT_EQ(e.out.find("---Chain---"), e.out.rfind("---Chain---")) << e.out; }},
+         [](const Exit& e) {
+             EXPECT_EQ(e.out.find("---Chain---"), e.out.rfind("---Chain---")) << e.out;
+             EXPECT_NE(e.out.find("   Last: d\\b.wav\n"), std::string::npos) << e.out;  // as the folder lists it
+         }},
         {"--summary: the sections alone", Where::Everywhere, gapAndFix, {"--chain", "--summary", "a.wav"}, 1,
          section(3, "a.wav", "c.wav", "14:3:9:45", "14:3:14:525", 480,
                  "   Break: b.wav -> c.wav: gap 5000 ms\n   Break: b.wav -> c.wav: CenterFreq 7100000 != 7050000\n"),
