@@ -199,6 +199,8 @@ TEST(Chains, GapsOnTheCalendar) {
         {"31 April", at(2021, 4, 31, 0, 0, 0, 0), newYear, kNone},
         {"month 13", newYear, at(2021, 13, 1, 0, 0, 0, 0), kNone},
         {"month 0", at(2021, 0, 1, 0, 0, 0, 0), newYear, kNone},
+        {"month 257, which a byte would hold as 1", at(2021, 257, 1, 0, 0, 0, 0), newYear, kNone},
+        {"day 257, which a byte would hold as 1", at(2021, 1, 257, 0, 0, 0, 0), newYear, kNone},
         {"day 0", at(2021, 1, 0, 0, 0, 0, 0), newYear, kNone},
         {"hour 24", at(2021, 12, 31, 24, 0, 0, 0), newYear, kNone},
         {"minute 60", at(2021, 12, 31, 23, 60, 0, 0), newYear, kNone},
