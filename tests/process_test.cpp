@@ -743,14 +743,18 @@ std::vector<Case> CommandLineCases() {
     // Their reports (about 1.1 KB each) fill a 64 KiB pipe well before z.wav.
     std::vector<File> hundredThenZ;
     for (int i = 0; i < 100; ++i) {
-        hundredThenZ.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, {}});
+        hundredThenZ.push_back({"d/a" + std::to_string(100 + i) + ".wav", WellFormedRecording(1000), {}});
     }
-    hundredThenZ.push_back({"d/z.wav", sample, {}});
+    hundredThenZ.push_back({"d/z.wav", WellFormedRecording(1000), {}});
+    // Small recordings: the table is built in every test process, under an
+    // emulator too.
+    const Bytes small = WellFormedRecording(1000);
+    const Bytes smallPatched = Patched(small, 7050000, 150000);
     std::vector<File> twoHundred;
     std::vector<File> twoHundredPatched;
     for (int i = 0; i < 200; ++i) {
-        twoHundred.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, {}});
-        twoHundredPatched.push_back({"d/a" + std::to_string(100 + i) + ".wav", sample, patchedCf});
+        twoHundred.push_back({"d/a" + std::to_string(100 + i) + ".wav", small, {}});
+        twoHundredPatched.push_back({"d/a" + std::to_string(100 + i) + ".wav", small, smallPatched});
     }
     const Bytes forged = [] {
         RecordingHeader h = sample::MakeHeader(1000);
