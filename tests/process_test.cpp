@@ -926,6 +926,19 @@ std::vector<Case> CommandLineCases() {
              mkfifo("d/f.wav", 0644);
              std::filesystem::create_symlink("nowhere", "d/l.wav");
          })},
+        // Links are told apart by what they lead to: two to two files, one of them also named.
+        {"links in a folder, each file once", Where::LinuxOnly, {{"a.wav", sample, {}}, {"b.wav", sample, {}}},
+         {"--csv", "d", "a.wav"}, 0, "*", tally(2, 2, 0, 0),
+         Before([] {
+             std::filesystem::create_directory("d");
+             std::filesystem::create_symlink("../a.wav", "d/x.wav");
+             std::filesystem::create_symlink("../b.wav", "d/y.wav");
+         }),
+         [](const Exit& e) {
+             EXPECT_NE(e.out.find("\nd/x.wav,"), std::string::npos) << e.out;
+             EXPECT_NE(e.out.find("\nd/y.wav,"), std::string::npos) << e.out;
+             EXPECT_EQ(e.out.find("\na.wav,"), std::string::npos) << e.out;
+         }},
         {"a folder with no .wav file, its subfolder not walked", Where::Everywhere,
          {{"e/c.txt", plain, {}}, {"e/sub/x.wav", sample, {}}}, {"-q", "e"}, 1, "",
          "kalimber: e: no .wav files\n"},
