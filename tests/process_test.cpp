@@ -1246,6 +1246,9 @@ std::vector<Case> CommandLineCases() {
                        json::parse(R"({"name":"b.wav","named_by":"d)" + std::string(windows ? "\\\\" : "/") +
                                    R"(x.wav","first":"d)" + (windows ? "\\\\" : "/") + R"(a.wav"})"));
          }},
+        {"a folder whose first file sorts after the one it names", Where::Everywhere,
+         {{"d/z.wav", part(0, "a.wav"), {}}, {"d/a.wav", part(160, ""), {}}}, {"--chain", "--summary", "d"}, 0,
+         section(2, "d" + sep + "z.wav", "d" + sep + "a.wav", "14:3:9:45", "14:3:9:365", 320, ""), ""},
         {"a folder of a loop alone", Where::Everywhere, {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, "a.wav"), {}}},
          {"--chain", "--summary", "d"}, 1,
          section(2, "d" + sep + "a.wav", "d" + sep + "b.wav", "14:3:9:45", "14:3:9:365", 320,
