@@ -1,10 +1,15 @@
 // Fuzz target: any bytes, up to about 2 KiB, as a recording, through the whole
 // header report with the additional information. The report never writes,
-// and the command line's one-read load gives the report's image.
+// and the command line's one loaded recording holds the report's image, and
+// goes through its text, JSON and CSV writers.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include <nlohmann/json.hpp>
+
+#include "cli/recording.h"
+#include "cli/writers.h"
 #include "fuzz/fuzz_support.h"
 #include "header/additional_information.h"
 #include "header/header_report.h"
@@ -22,13 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteWhole("r.wav", data, size);
     ResetProcessState();
     std::string output;
+    RecordingHeader fiveReads{};
+    std::uint32_t duration = 0;
     {
         fuzz::OutputSink sink;
         std::FILE* recording = std::fopen("r.wav", "rb+");
         fuzz::Require(recording != nullptr, "open the recording");
         PrintHeaderReport(recording);
-        const RecordingHeader fiveReads = g_RecordingHeader;
-        const std::uint32_t duration = g_WavFileDurationMillisec;
+        fiveReads = g_RecordingHeader;
+        duration = g_WavFileDurationMillisec;
         ResetRecordingState();
         LoadHeaderAtOnce(recording);
         CheckRecordingOfSize(FileSize(recording));
@@ -37,6 +44,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       "one read loads what five do");
         std::fclose(recording);
         output = sink.Text();
+    }
+    // The command line's value of the same file, from its one open.
+    const Recording loaded = LoadRecording({"r.wav", "r.wav", ""});
+    fuzz::Require(loaded.Error.empty() && std::memcmp(&loaded.Header, &fiveReads, HeaderSize) == 0 &&
+                      loaded.Check == CheckVendorChunk(fiveReads) && loaded.Duration.value_or(0) == duration &&
+                      loaded.Size == static_cast<std::int64_t>(size),
+                  "the loaded recording holds what the report read");
+    const nlohmann::json record = nlohmann::json::parse(JsonRecord(loaded));  // throws if it is no JSON
+    fuzz::Require(record["type"] == "recording", "a recording's JSON line");
+    fuzz::Require(CsvRecordFields(loaded, nullptr).size() == CsvHeaderFields(false).size(),
+                  "a CSV row as wide as its header");
+    {
+        fuzz::OutputSink sink;
+        WriterState state;
+        TextWriter.Record(state, loaded, nullptr);
+        fuzz::Require(fuzz::EndsWithReportEnd(sink.Text()), "the text writer's report ends with its last section");
     }
     fuzz::Require(output.rfind("---RIFF Chunk---\n", 0) == 0, "the report starts with RIFF");
     fuzz::Require(fuzz::EndsWithReportEnd(output), "the report ends with its last section");
