@@ -1,6 +1,5 @@
-// The CSV writer: one row per recording, its columns picked from the table
-// of fields by label, RFC 4180 quoting, text as well-formed UTF-8; where the
-// JSON form has null, the field is empty.
+// The CSV writer: one row per recording, its columns picked from the table of
+// fields by label, RFC 4180 quoting, empty where JSON has null.
 #include <cstdio>
 #include <string>
 #include <vector>

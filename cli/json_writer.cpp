@@ -1,6 +1,5 @@
-// The JSON writer: one object per line, each with its "type"; a recording's
-// chunks keyed by the table of fields, written with nlohmann-json, bad UTF-8
-// as U+FFFD.
+// The JSON writer: one object per line with its "type", chunks keyed by the
+// table of fields, written with nlohmann-json, bad UTF-8 as U+FFFD.
 #include <nlohmann/json.hpp>
 
 #include "cli/writers.h"

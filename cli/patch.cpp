@@ -1,6 +1,5 @@
-// Each file is opened once, loaded, refused unless it holds an AUXI chunk,
-// written with the one 172-byte AUXI write (undone where it falls short),
-// synced and read back, then closed.
+// Each file opened once, refused without an AUXI chunk, written with the one
+// 172-byte AUXI write (undone where it falls short), synced, read back, closed.
 #include "cli/patch.h"
 
 #include <cerrno>

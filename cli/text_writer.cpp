@@ -1,7 +1,5 @@
-// The text writer: the very lines a ToDoWave.txt run prints for a recording,
-// from its selected-file head to the end of the additional information,
-// with controls in names and text fields shown escaped; chain sections and
-// patch lines.
+// The text writer: a recording's report as a ToDoWave.txt run prints it (its
+// controls shown escaped), the chain sections, the patch lines; and -q's.
 #include <cstdio>
 #include <string>
 

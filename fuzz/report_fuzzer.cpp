@@ -1,7 +1,5 @@
-// Fuzz target: any bytes, up to about 2 KiB, as a recording, through the whole
-// header report with the additional information. The report never writes,
-// and the command line's one loaded recording holds the report's image, and
-// goes through its text, JSON and CSV writers.
+// Fuzz target: any bytes (to about 2 KiB) as a recording, through the run's
+// report and the command line's loaded recording and its writers; nothing written.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,5 @@
-// The command line's pure parts, in-process: the table of fields against the
-// hand-written text report, the writers as functions of a loaded recording,
-// and the chain checks on the calendar and at the edges of --max-gap.
+// In-process: the table of fields against the hand-written text report, the
+// writers as functions of a loaded recording, the chain checks at their edges.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
