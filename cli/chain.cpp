@@ -152,7 +152,7 @@ ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFi
     TakenFiles taken;
     for (const FolderEntry& entry : entries) {
         const FoundPath found = EntryPath(folder.Path, entry);
-        const std::optional<FileIdentity> self = found.Identified ? found.Identity : IdentityOf(found.Path);
+        const std::optional<FileIdentity> self = IdentityOf(found.Path);
         if (self && (seen.count(*self) != 0 || taken.count(*self) != 0)) {
             continue;
         }

@@ -67,22 +67,25 @@ bool WalkFolder(fs::path& folder, bool recursive, const std::function<bool(const
 }  // namespace
 
 std::vector<FolderEntry> ListFolder(const fs::path& folder, bool subfolders, std::string& error) {
-    std::vector<FolderName> names;
-    ListFolderNames(folder, names, error);
     std::vector<FolderEntry> entries;
-    for (FolderName& listed : names) {
-        const bool subfolder = subfolders && !listed.Link && listed.Folder;
-        std::string name = PathText(listed.Name);
-        if (subfolder || (!listed.Folder && HasWavExtension(name))) {
+    std::error_code listError;
+    fs::directory_iterator it(folder, listError);
+    for (const fs::directory_iterator end; !listError && it != end; it.increment(listError)) {
+        std::error_code typeError;
+        const bool file = it->is_regular_file(typeError);
+        const std::string reason = typeError ? typeError.message() : "";  // a link to nothing
+        std::error_code folderError;
+        const bool folder = it->is_directory(folderError);
+        const bool subfolder = subfolders && !it->is_symlink(folderError) && folder;
+        std::string name = PathText(it->path().filename());
+        if (subfolder || (!folder && HasWavExtension(name))) {
             // A FIFO, a device or a dangling link named *.wav is told as it
             // would be when named on its own.
-            std::string reason = subfolder || listed.Regular ? ""
-                                 : !listed.Reason.empty()    ? listed.Reason
-                                                             : "not a regular file";
-            entries.push_back({std::move(name), std::move(listed.Name), std::move(reason), subfolder,
-                               listed.Identified && !subfolder, listed.Identity});
+            const std::string error = subfolder || file ? "" : !reason.empty() ? reason : "not a regular file";
+            entries.push_back({std::move(name), it->path().filename(), error, subfolder});
         }
     }
+    error = listError ? listError.message() : "";
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.Name < b.Name; });
     return entries;
@@ -91,7 +94,7 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder, bool subfolders, std
 FoundPath EntryPath(const fs::path& folder, const FolderEntry& entry) {
     fs::path path = folder / entry.FileName;
     std::string text = PathText(path);
-    return {std::move(path), std::move(text), entry.Error, entry.Identified, entry.Identity};
+    return {std::move(path), std::move(text), entry.Error};
 }
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
@@ -186,9 +189,10 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
     // Each file once, however often and however it is named.
     std::set<FileIdentity> visited;
     auto visit = [&](const FoundPath& found) {
-        FileIdentity identity = found.Identity;
-        if (found.Error.empty() && (found.Identified || IdentifyPath(found.Path, identity)) &&
-            !visited.insert(identity).second) {
+        // A stat, not the listing's inode: FAT and some FUSE file systems
+        // list numbers that are not the ones stat gives.
+        FileIdentity identity;
+        if (found.Error.empty() && IdentifyPath(found.Path, identity) && !visited.insert(identity).second) {
             return true;
         }
         return given(found);

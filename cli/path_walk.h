@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
-
 namespace kalimber {
 
 // A path the walk found: a file to open, or one it could not read.
@@ -17,9 +15,6 @@ struct FoundPath {
     std::filesystem::path Path;
     std::string Text;   // as given, or as found in the folder: what the output shows
     std::string Error;  // empty, or the system's reason why it cannot be read
-    // Where the folder's listing told it: what tells the file from another.
-    bool Identified = false;
-    FileIdentity Identity{};
 };
 
 // The reason a folder named on the command line is handed on with when it
@@ -33,8 +28,6 @@ struct FolderEntry {
     std::filesystem::path FileName;  // the same name as the system's
     std::string Error;               // why a .wav entry cannot be read, else empty
     bool Folder;
-    bool Identified;  // the listing told its identity
-    FileIdentity Identity;
 };
 
 // The path of an entry of folder, as the walk hands it on.

@@ -17,7 +17,6 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 #else
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -283,26 +282,6 @@ std::FILE* OpenByUnicodeName(const std::u16string& name, const char* mode) {
     return _wfopen(wideName.c_str(), wideMode.c_str());
 }
 
-bool ListFolderNames(const std::filesystem::path& folder, std::vector<FolderName>& names, std::string& error) {
-    // The listing's own attributes tell each entry's type; no identity
-    // without opening the file.
-    std::error_code listError;
-    std::filesystem::directory_iterator it(folder, listError);
-    for (const std::filesystem::directory_iterator end; !listError && it != end; it.increment(listError)) {
-        FolderName name;
-        name.Name = it->path().filename();
-        std::error_code typeError;
-        name.Regular = it->is_regular_file(typeError);
-        name.Reason = typeError ? typeError.message() : "";
-        std::error_code folderError;
-        name.Folder = it->is_directory(folderError);
-        name.Link = it->is_symlink(folderError);
-        names.push_back(std::move(name));
-    }
-    error = listError ? listError.message() : "";
-    return error.empty();
-}
-
 void IgnoreBrokenPipe() {}  // a write to a closed pipe fails; nothing ends the process
 
 void IdleForever() {
@@ -415,58 +394,6 @@ bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
     identity.Volume = static_cast<std::uint64_t>(status.st_dev);
     identity.Index = static_cast<std::uint64_t>(status.st_ino);
     return true;
-}
-
-bool ListFolderNames(const std::filesystem::path& folder, std::vector<FolderName>& names, std::string& error) {
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat folderStatus {};
-    const bool device = fstat(dirfd(dir), &folderStatus) == 0;
-    error.clear();
-    for (;;) {
-        errno = 0;
-        const dirent* entry = readdir(dir);
-        if (entry == nullptr) {
-            if (errno != 0) {
-                error = std::strerror(errno);
-            }
-            break;
-        }
-        const std::string_view text(entry->d_name);
-        if (text == "." || text == "..") {
-            continue;
-        }
-        FolderName name;
-        name.Name = std::filesystem::path(std::string(text));
-        if (entry->d_type == DT_REG || entry->d_type == DT_DIR) {
-            name.Regular = entry->d_type == DT_REG;
-            name.Folder = entry->d_type == DT_DIR;
-            if (device && name.Regular) {
-                name.Identity = {static_cast<std::uint64_t>(folderStatus.st_dev),
-                                 static_cast<std::uint64_t>(entry->d_ino)};
-                name.Identified = true;
-            }
-        } else {
-            // A link, or a file system that gives no type: asked of the entry,
-            // its link followed.
-            struct stat status {};
-            name.Link = entry->d_type == DT_LNK ||
-                        (entry->d_type == DT_UNKNOWN && fstatat(dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         S_ISLNK(status.st_mode));
-            if (fstatat(dirfd(dir), entry->d_name, &status, 0) == 0) {
-                name.Regular = S_ISREG(status.st_mode);
-                name.Folder = S_ISDIR(status.st_mode);
-            } else {
-                name.Reason = std::strerror(errno);
-            }
-        }
-        names.push_back(std::move(name));
-    }
-    closedir(dir);
-    return error.empty();
 }
 
 bool IdentifyFile(std::FILE* file, FileIdentity& identity) {

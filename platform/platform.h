@@ -67,25 +67,6 @@ struct FileIdentity {
 // file cannot be found.
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity);
 
-// One entry of a folder as the system lists it, links followed: a regular
-// file, a folder, or neither (Reason: why its type could not be taken, as
-// for a dangling link). Identity is set where the listing itself tells it
-// (POSIX: the folder's device and the entry's inode, for an entry that is
-// no link), so that no stat is needed to tell files apart.
-struct FolderName {
-    std::filesystem::path Name;
-    bool Regular = false;
-    bool Folder = false;
-    bool Link = false;
-    std::string Reason;
-    bool Identified = false;
-    FileIdentity Identity;
-};
-
-// The entries of a folder but . and .., in the order the system gives them;
-// false, with the system's reason, where the folder cannot be read to its end.
-bool ListFolderNames(const std::filesystem::path& folder, std::vector<FolderName>& names, std::string& error);
-
 // The identity of an open file, asked of the system without a name.
 bool IdentifyFile(std::FILE* file, FileIdentity& identity);
 
