@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <set>
 #include <system_error>
@@ -91,9 +92,6 @@ Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const Take
 
 }  // namespace
 
-namespace {
-
-// A stored time as a point on the calendar, or nullopt for month 13, hour 25 and the like.
 std::optional<std::chrono::sys_time<std::chrono::milliseconds>> Instant(const TimeStamp& t) {
     using namespace std::chrono;
     // The calendar's years end at 32767; a year past them would wrap.
@@ -113,8 +111,6 @@ std::optional<std::chrono::sys_time<std::chrono::milliseconds>> Instant(const Ti
     return sys_days{date} + hours{t.Hour.Get()} + minutes{t.Minute.Get()} + seconds{t.Second.Get()} +
            milliseconds{t.Millisecond.Get()};
 }
-
-}  // namespace
 
 bool HoldsTogether(const Chain& chain, const ChainSummary& summary) {
     return summary.Breaks.empty() && !chain.Missing && !chain.Loop && !chain.Fork;
@@ -201,6 +197,32 @@ ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFi
     std::stable_sort(set.Chains.begin(), set.Chains.end(), [](const Chain& a, const Chain& b) {
         return PathText(a.Files.front().Path.filename()) < PathText(b.Files.front().Path.filename());
     });
+    return set;
+}
+
+ChainSet TreeChains(const FoundPath& folder, FilesInChains& seen, const TakeFile& take) {
+    ChainSet set = FolderChains(folder, seen, take);
+    if (!set.Error.empty()) {
+        return set;
+    }
+    std::string error;
+    for (const FolderEntry& entry : ListFolder(folder.Path, true, error)) {
+        if (!entry.Folder) {
+            continue;
+        }
+        ChainSet below = TreeChains(EntryPath(folder.Path, entry), seen, take);
+        if (!below.Error.empty()) {
+            // A subfolder that cannot be listed is told as a file that cannot be read.
+            Recording unlisted;
+            unlisted.Path = folder.Path / entry.FileName;
+            unlisted.Text = PathText(unlisted.Path);
+            unlisted.Error = below.Error;
+            set.Strays.push_back(std::move(unlisted));
+        }
+        set.Listed += below.Listed;
+        std::move(below.Chains.begin(), below.Chains.end(), std::back_inserter(set.Chains));
+        std::move(below.Strays.begin(), below.Strays.end(), std::back_inserter(set.Strays));
+    }
     return set;
 }
 

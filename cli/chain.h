@@ -2,6 +2,7 @@
 // first file or in a folder, and the checks that each link holds together.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -94,6 +95,15 @@ using FilesInChains = std::map<FileIdentity, std::string>;
 // at its bytewise-lowest name), in the order of their first files.
 ChainSet FileChains(Recording start, FilesInChains& seen, const TakeFile& take);
 ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFile& take);
+
+// The chains of a folder, then those of each subfolder below it in order of
+// name (for a picture of a tree); a subfolder that cannot be listed is a
+// stray that could not be read.
+ChainSet TreeChains(const FoundPath& folder, FilesInChains& seen, const TakeFile& take);
+
+// A stored time as a point on the calendar (the header's own clock), or
+// nullopt for month 13, hour 25 and the like.
+std::optional<std::chrono::sys_time<std::chrono::milliseconds>> Instant(const TimeStamp& t);
 
 // Milliseconds from stop to start on the calendar; nullopt where either is
 // no valid date and time.

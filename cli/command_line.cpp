@@ -49,7 +49,7 @@ void SayNoWavFiles(const FoundPath& folder) {
 Outcome Write(const Writer& writer, WriterState& state, const Recording& recording, const ChainColumns* columns) {
     if (!recording.Error.empty()) {
         TellError("kalimber: " + EscapeControls(recording.Text) + ": " + recording.Error + "\n");
-        writer.Error(recording.Text, recording.Error, columns);
+        writer.Error(state, recording.Text, recording.Error, columns);
         return Outcome::Unreadable;
     }
     writer.Record(state, recording, columns);
@@ -66,12 +66,12 @@ Outcome Write(const Writer& writer, WriterState& state, const Recording& recordi
 
 // One patch to the writer, counted; a file that could not be opened is
 // told on standard error in every form.
-void WritePatch(const Writer& writer, const PatchOutcome& outcome, PatchTally& tally) {
+void WritePatch(const Writer& writer, WriterState& state, const PatchOutcome& outcome, PatchTally& tally) {
     Count(tally, outcome.Result);
     if (Unopened(outcome)) {
         TellError("kalimber: " + EscapeControls(outcome.Text) + ": " + outcome.Error + "\n");
     }
-    writer.Patch(outcome);
+    writer.Patch(state, outcome);
 }
 
 // Counts a file's outcome; true for a supported recording.
@@ -94,11 +94,10 @@ std::uint64_t CountPaths(const CommandLineOptions& options) {
     return paths;
 }
 
-int Report(const CommandLineOptions& options, const Writer& writer) {
-    writer.Begin(options);
+int Report(const CommandLineOptions& options, const Writer& writer, WriterState& state) {
+    writer.Begin(state, options);
     Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options));
     bool allGood = OutputError() == 0;
-    WriterState state;
     ReportTally tally;
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
         if (found.Error == NoWavFilesReason) {
@@ -115,13 +114,13 @@ int Report(const CommandLineOptions& options, const Writer& writer) {
     });
     HideProgress();
     if (tally.Files > 1) {
-        writer.End(SummaryLine(tally));
+        writer.End(state, SummaryLine(tally));
     }
     return allGood ? ExitOk : ExitFailed;
 }
 
-int Patch(const CommandLineOptions& options, const Writer& writer) {
-    writer.Begin(options);
+int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state) {
+    writer.Begin(state, options);
     PatchTally tally;
     bool allFound = true;
     Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options));
@@ -135,7 +134,7 @@ int Patch(const CommandLineOptions& options, const Writer& writer) {
         if (progress.SharesScreen) {
             HideProgress();
         }
-        WritePatch(writer, PatchFile(found, options).Outcome, tally);
+        WritePatch(writer, state, PatchFile(found, options).Outcome, tally);
         StepProgress(progress, found.Text);
         return true;
     });
@@ -148,11 +147,11 @@ int Patch(const CommandLineOptions& options, const Writer& writer) {
 // now stand. Each file is taken in once: loaded, or patched and loaded in
 // the same open; a patch's line waits for its file's turn in the chain.
 // False when a file or a link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, PatchTally& patched) {
+bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, WriterState& state,
+                         PatchTally& patched) {
     const bool patch = Patches(options);
     const bool csv = options.Format == OutputFormat::Csv;
     bool allGood = true;
-    WriterState state;
     FilesInChains inChains;  // each file in one chain only, however it is named
     std::map<std::string, PatchOutcome> outcomes;  // by name, for the argument at hand
     const TakeFile take = [&](const FoundPath& found) {
@@ -169,7 +168,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
             return Write(writer, state, file, csv ? &columns : nullptr) == Outcome::Recording;
         }
         if (const auto outcome = outcomes.find(file.Text); outcome != outcomes.end()) {
-            WritePatch(writer, outcome->second, patched);
+            WritePatch(writer, state, outcome->second, patched);
         }
         return true;  // a patch fails through its tally
     };
@@ -177,7 +176,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
         outcomes.clear();
         ChainSet set;
         if (folder) {
-            set = FolderChains(top, inChains, take);
+            set = options.Recursive ? TreeChains(top, inChains, take) : FolderChains(top, inChains, take);
         } else {
             FileIdentity identity;
             if (top.Error.empty() && IdentifyPath(top.Path, identity) && inChains.count(identity) != 0) {
@@ -218,7 +217,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
                 allGood = write(file, ChainColumns{chain.Files.front().Text, link}) && allGood;
             }
             allGood = HoldsTogether(chain, summary) && allGood;
-            writer.Chain(chain, summary);
+            writer.Chain(state, chain, summary);
             if (!patch && OutputError() != 0) {
                 allGood = false;
                 return false;
@@ -243,12 +242,14 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     }
     patch = Patches(options);
     const Writer writer = PickWriter(options);
+    WriterState state;
     if (!options.Chain) {
-        return patch ? Patch(options, writer) : Report(options, writer);
+        return patch ? Patch(options, writer, state) : Report(options, writer, state);
     }
-    writer.Begin(options);
+    writer.Begin(state, options);
     PatchTally patched;
-    const bool allGood = ReportOrPatchChains(options, writer, patched);
+    const bool allGood = ReportOrPatchChains(options, writer, state, patched);
+    writer.Finish(state);
     if (patch) {
         PrintPatchSummary(patched, options.DryRun);
     }

@@ -32,9 +32,36 @@ std::string Quoted(const std::string& field) {
     return quoted + "\"";
 }
 
+
+std::string FieldColumn(const Recording& recording, const FieldRow& row) {
+    if (!HoldsChunk(recording, ChunkTable[static_cast<std::size_t>(row.Chunk)])) {
+        return "";  // a chunk that is not there
+    }
+    switch (row.Kind) {
+        case FieldKind::Unsigned:
+        case FieldKind::Signed:
+            return std::to_string(FieldNumber(recording.Header, row));
+        case FieldKind::Identifier:
+        case FieldKind::Text:
+            return WellFormedUtf8(FieldString(recording.Header, row));
+        case FieldKind::Time:
+            break;
+    }
+    return TimeText(FieldTime(recording.Header, row));
+}
+
+void AddChainColumns(std::vector<std::string>& fields, const ChainColumns* columns) {
+    if (columns != nullptr) {
+        fields.push_back(WellFormedUtf8(columns->Chain));
+        fields.push_back(WellFormedUtf8(columns->Link));
+    }
+}
+
+}  // namespace
+
 // YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
 // (As "%04u-%02u-%02u %02u:%02u:%02u.%03u" would print them, without printf.)
-std::string Time(const TimeStamp& t) {
+std::string TimeText(const TimeStamp& t) {
     std::string text;
     auto put = [&text](unsigned value, std::size_t digits, char after) {
         const std::string number = std::to_string(value);
@@ -54,31 +81,6 @@ std::string Time(const TimeStamp& t) {
     return text;
 }
 
-std::string FieldColumn(const Recording& recording, const FieldRow& row) {
-    if (!HoldsChunk(recording, ChunkTable[static_cast<std::size_t>(row.Chunk)])) {
-        return "";  // a chunk that is not there
-    }
-    switch (row.Kind) {
-        case FieldKind::Unsigned:
-        case FieldKind::Signed:
-            return std::to_string(FieldNumber(recording.Header, row));
-        case FieldKind::Identifier:
-        case FieldKind::Text:
-            return WellFormedUtf8(FieldString(recording.Header, row));
-        case FieldKind::Time:
-            break;
-    }
-    return Time(FieldTime(recording.Header, row));
-}
-
-void AddChainColumns(std::vector<std::string>& fields, const ChainColumns* columns) {
-    if (columns != nullptr) {
-        fields.push_back(WellFormedUtf8(columns->Chain));
-        fields.push_back(WellFormedUtf8(columns->Link));
-    }
-}
-
-// One break as the link column and the first_break column show it.
 std::string BreakText(const ChainBreak& b) {
     switch (b.Kind) {
         case BreakKind::Gap:
@@ -96,7 +98,9 @@ std::string BreakText(const ChainBreak& b) {
     return b.Field + " " + std::to_string(b.FromValue) + " -> " + std::to_string(b.ToValue);
 }
 
-void Begin(const CommandLineOptions& options) {
+namespace {
+
+void Begin(WriterState&, const CommandLineOptions& options) {
     WriteOutput(CsvRow(options.Summary ? CsvChainHeaderFields() : CsvHeaderFields(options.Chain)));
 }
 
@@ -104,12 +108,12 @@ void Record(WriterState&, const Recording& recording, const ChainColumns* column
     WriteOutput(CsvRow(CsvRecordFields(recording, columns)));
 }
 
-void Error(const std::string& path, const std::string& reason, const ChainColumns* columns) {
+void Error(WriterState&, const std::string& path, const std::string& reason, const ChainColumns* columns) {
     WriteOutput(CsvRow(CsvErrorFields(path, reason, columns)));
 }
 
 // Outside --summary a chain is in its rows' columns.
-void WriteChain(const Chain&, const ChainSummary&) {}
+void WriteChain(WriterState&, const Chain&, const ChainSummary&) {}
 
 }  // namespace
 
@@ -157,8 +161,8 @@ std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& 
         summary.Breaks.empty()
             ? ""
             : summary.Breaks.front().From + " -> " + summary.Breaks.front().To + ": " + BreakText(summary.Breaks.front());
-    return {WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), Time(summary.StartTime),
-            Time(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
+    return {WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), TimeText(summary.StartTime),
+            TimeText(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
             std::to_string(summary.Breaks.size()), chain.Missing ? WellFormedUtf8(chain.Missing->Name) : "",
             chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", chain.Fork ? WellFormedUtf8(chain.Fork->Name) : "",
             WellFormedUtf8(firstBreak)};
@@ -185,6 +189,7 @@ std::string LinkText(const ChainSummary& summary, const std::string& from, const
     return text;
 }
 
-const Writer CsvWriter{Begin, Record, Error, WriteChain, [](const PatchOutcome&) {}, WriteSummaryLine};
+const Writer CsvWriter{Begin,      Record, Error, WriteChain, [](WriterState&, const PatchOutcome&) {},
+                       EndWithSummary, NoFinish};
 
 }  // namespace kalimber

@@ -53,15 +53,15 @@ void Record(WriterState&, const Recording& recording, const ChainColumns*) {
     WriteOutput(JsonRecord(recording) + "\n");
 }
 
-void Error(const std::string& path, const std::string& reason, const ChainColumns*) {
+void Error(WriterState&, const std::string& path, const std::string& reason, const ChainColumns*) {
     WriteOutput(JsonError(path, reason) + "\n");
 }
 
-void WriteChain(const Chain& chain, const ChainSummary& summary) {
+void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
     WriteOutput(JsonChain(chain, summary) + "\n");
 }
 
-void Patch(const PatchOutcome& outcome) {
+void Patch(WriterState&, const PatchOutcome& outcome) {
     WriteOutput(JsonPatch(outcome) + "\n");
 }
 
@@ -140,6 +140,7 @@ std::string WellFormedUtf8(std::string_view bytes) {
     return Json::parse(Dump(Json(std::string(bytes)))).get<std::string>();
 }
 
-const Writer JsonWriter{[](const CommandLineOptions&) {}, Record, Error, WriteChain, Patch, WriteSummaryLine};
+const Writer JsonWriter{[](WriterState&, const CommandLineOptions&) {}, Record, Error, WriteChain, Patch, EndWithSummary,
+                        NoFinish};
 
 }  // namespace kalimber

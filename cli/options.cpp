@@ -147,11 +147,13 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     app.set_version_flag("-V,--version", version);
     bool json = false;
     bool csv = false;
+    bool svg = false;
     std::string centerFreq;
     std::string bandwidth;
     std::string maxGap;
     app.add_flag("--json", json);
     app.add_flag("--csv", csv);
+    app.add_flag("--svg", svg);
     app.add_flag("-r,--recursive", options.Recursive);
     app.add_flag("-q,--quiet", options.Quiet);
     CLI::Option* cf = app.add_option("--cf", centerFreq)->type_name("HZ");
@@ -179,6 +181,9 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     if (json && csv) {
         return UsageError("--json excludes --csv");
     }
+    if (svg && (json || csv)) {
+        return UsageError(std::string("--svg excludes ") + (json ? "--json" : "--csv"));
+    }
     if (options.Paths.empty()) {
         return UsageError("no PATH given");
     }
@@ -203,19 +208,28 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     if (keepTime->count() > 0 && !patch) {
         return UsageError("--preserve-mtime needs --cf or --bw");
     }
+    if (svg && patch) {
+        return UsageError("--svg draws a report; a patch writes text or --json");
+    }
+    if (svg && summary->count() > 0) {
+        return UsageError("--svg draws every file; --summary does not go with it");
+    }
+    // The picture is of the chains, with or without --chain; and of the
+    // subfolders' chains with -r.
+    options.Chain = options.Chain || svg;
     if (maxGapOption->count() > 0 && !options.Chain) {
         return UsageError("--max-gap needs --chain");
     }
     if (summary->count() > 0 && (!options.Chain || patch)) {
         return UsageError("--summary goes with --chain, without a patch");
     }
-    if (options.Chain && options.Recursive) {
+    if (options.Chain && options.Recursive && !svg) {
         return UsageError("--chain follows links within one folder; -r does not go with it");
     }
     if (patch && csv) {
         return UsageError("--csv reports; a patch writes text or --json");
     }
-    options.Format = json ? OutputFormat::Json : csv ? OutputFormat::Csv : OutputFormat::Text;
+    options.Format = json ? OutputFormat::Json : csv ? OutputFormat::Csv : svg ? OutputFormat::Svg : OutputFormat::Text;
     return -1;
 }
 

@@ -12,7 +12,7 @@
 namespace kalimber {
 namespace {
 
-void Begin(const CommandLineOptions& options) {
+void Begin(WriterState&, const CommandLineOptions& options) {
     if (!Patches(options) && !options.Summary) {
         PrintBanner();
     }
@@ -30,9 +30,9 @@ void Record(WriterState& state, const Recording& recording, const ChainColumns*)
 }
 
 // Errors are told on standard error alone.
-void Error(const std::string&, const std::string&, const ChainColumns*) {}
+void Error(WriterState&, const std::string&, const std::string&, const ChainColumns*) {}
 
-void WriteChain(const Chain& chain, const ChainSummary& summary) {
+void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
     Print("\n---Chain---\n");
     // Numbers as text: MinGW's printf knows no %zu.
     Print("   Files: %s\n", std::to_string(chain.Files.size()).c_str());
@@ -93,7 +93,7 @@ std::string Changes(const PatchOutcome& outcome) {
     return text;
 }
 
-void Patch(const PatchOutcome& outcome) {
+void Patch(WriterState&, const PatchOutcome& outcome) {
     const std::string shown = EscapeControls(outcome.Text);
     const char* path = shown.c_str();
     switch (outcome.Result) {
@@ -119,7 +119,7 @@ void Patch(const PatchOutcome& outcome) {
 
 // Nothing at all on standard output; what went wrong with a patch is told
 // on standard error instead of in its line.
-void QuietPatch(const PatchOutcome& outcome) {
+void QuietPatch(WriterState&, const PatchOutcome& outcome) {
     const std::string shown = EscapeControls(outcome.Text);
     if (outcome.Result == PatchResult::Refused) {
         PrintError("kalimber: %s: not written: %s\n", shown.c_str(), outcome.Error.c_str());
@@ -136,14 +136,21 @@ void WriteSummaryLine(const std::string& summary) {
     }
 }
 
-const Writer TextWriter{Begin, Record, Error, WriteChain, Patch, WriteSummaryLine};
+void EndWithSummary(WriterState&, const std::string& summary) {
+    WriteSummaryLine(summary);
+}
 
-const Writer QuietWriter{[](const CommandLineOptions&) {},
+void NoFinish(WriterState&) {}
+
+const Writer TextWriter{Begin, Record, Error, WriteChain, Patch, EndWithSummary, NoFinish};
+
+const Writer QuietWriter{[](WriterState&, const CommandLineOptions&) {},
                          [](WriterState&, const Recording&, const ChainColumns*) {},
                          Error,
-                         [](const Chain&, const ChainSummary&) {},
+                         [](WriterState&, const Chain&, const ChainSummary&) {},
                          QuietPatch,
-                         [](const std::string&) {}};
+                         [](WriterState&, const std::string&) {},
+                         NoFinish};
 
 void WriteOutput(std::string_view text) {
     WriteOutputBytes(text.data(), text.size());

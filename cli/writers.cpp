@@ -8,9 +8,9 @@ namespace {
 
 void NoRecord(WriterState&, const Recording&, const ChainColumns*) {}
 
-void NoError(const std::string&, const std::string&, const ChainColumns*) {}
+void NoError(WriterState&, const std::string&, const std::string&, const ChainColumns*) {}
 
-void WriteCsvChain(const Chain& chain, const ChainSummary& summary) {
+void WriteCsvChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
     WriteOutput(CsvRow(CsvChainFields(chain, summary)));
 }
 
@@ -19,6 +19,9 @@ void WriteCsvChain(const Chain& chain, const ChainSummary& summary) {
 Writer PickWriter(const CommandLineOptions& options) {
     if (options.Quiet) {
         return QuietWriter;
+    }
+    if (options.Format == OutputFormat::Svg) {
+        return SvgWriter;
     }
     Writer writer = options.Format == OutputFormat::Json  ? JsonWriter
                     : options.Format == OutputFormat::Csv ? CsvWriter

@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/patch.h"
 #include "cli/recording.h"
+#include "cli/session_picture.h"
 
 namespace kalimber {
 
@@ -20,34 +21,43 @@ struct ChainColumns {
     std::string Link;
 };
 
-// What has been written so far, for the text report's blank line between
-// recordings.
+// What the writer of a run keeps from one entry to the next: whether the
+// text report has written a recording yet (for the blank line between
+// recordings), and what --svg has gathered for its picture.
 struct WriterState {
     bool Wrote = false;
+    SessionPicture Picture;
 };
 
-// Every entry takes what it writes as a value; columns is null outside --chain.
+// Every entry takes the run's state and what it writes as values; columns
+// is null outside --chain.
 struct Writer {
-    void (*Begin)(const CommandLineOptions& options);
+    void (*Begin)(WriterState& state, const CommandLineOptions& options);
     void (*Record)(WriterState& state, const Recording& recording, const ChainColumns* columns);
-    void (*Error)(const std::string& path, const std::string& reason, const ChainColumns* columns);
-    void (*Chain)(const Chain& chain, const ChainSummary& summary);
-    void (*Patch)(const PatchOutcome& outcome);
-    void (*End)(const std::string& summary);  // a report's last line, on standard error
+    void (*Error)(WriterState& state, const std::string& path, const std::string& reason,
+                  const ChainColumns* columns);
+    void (*Chain)(WriterState& state, const Chain& chain, const ChainSummary& summary);
+    void (*Patch)(WriterState& state, const PatchOutcome& outcome);
+    void (*End)(WriterState& state, const std::string& summary);  // a report's last line, on standard error
+    void (*Finish)(WriterState& state);  // after the last file: --svg writes its picture
 };
 
 // The writer the options ask for: quiet under -q (nothing on standard
 // output), and under --summary one that writes the chain sections alone.
 Writer PickWriter(const CommandLineOptions& options);
 
-// A report's summary line on standard error, where there is one.
+// A report's summary line on standard error, where there is one; and the
+// entries that write it and that finish nothing.
 void WriteSummaryLine(const std::string& summary);
+void EndWithSummary(WriterState& state, const std::string& summary);
+void NoFinish(WriterState& state);
 
 // The writers' own entries, also for tests.
 extern const Writer TextWriter;
 extern const Writer JsonWriter;
 extern const Writer CsvWriter;
 extern const Writer QuietWriter;
+extern const Writer SvgWriter;
 
 // JSON lines, each with its "type": recording, error, chain or patch.
 std::string JsonRecord(const Recording& recording);
@@ -64,6 +74,12 @@ std::vector<std::string> CsvErrorFields(const std::string& path, const std::stri
 std::vector<std::string> CsvChainHeaderFields();
 std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& summary);
 std::string CsvRow(const std::vector<std::string>& fields);
+
+// A time stamp as stored, however odd: YYYY-MM-DD hh:mm:ss.mmm.
+std::string TimeText(const TimeStamp& t);
+
+// One break: "gap 5000 ms", "overlap 20 ms", "CenterFreq 7100000 -> 7050000".
+std::string BreakText(const ChainBreak& b);
 
 // The breaks of the link from one file to the next, "; " between them:
 // "gap 5000 ms; CenterFreq 7100000 -> 7050000"; empty where it holds.

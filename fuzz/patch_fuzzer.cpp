@@ -79,8 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const PatchedFile patched = PatchFile({"r.wav", "r.wav", ""}, options);
         g_Platform.WriteBytes = SystemCalls().WriteBytes;
         Count(tally, patched.Outcome.Result);
-        TextWriter.Patch(patched.Outcome);
-        JsonWriter.Patch(patched.Outcome);
+        WriterState state;
+        TextWriter.Patch(state, patched.Outcome);
+        JsonWriter.Patch(state, patched.Outcome);
         now = patched.Now.Header.Auxi;
     }
     g_ErrorOutput = nullptr;
