@@ -277,7 +277,8 @@ Sample RunToExit(const std::vector<std::string>& words) {
 
 // The command line on folders of sparse recordings: kalimber --csv DIR
 // against the C floor, the cost per file and the peak memory by count; and
-// --chain --json DIR (chains of ten files) against --json DIR.
+// --chain --json DIR (chains of ten files, one after the other in time)
+// and --svg DIR against --json DIR.
 void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int starts) {
     std::printf("\n%-26s %12s %12s %14s %12s %12s\n", "kalimber --csv DIR", "tool ms", "floor ms",
                 "tool/floor", "us per file", "max RSS KiB");
@@ -295,11 +296,13 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
     fs::create_directory("many");
     struct ChainRow {
         int count;
-        double jsonMs, chainMs;
+        double jsonMs, chainMs, svgMs;
         long jsonRss, chainRss;
+        std::size_t svgBytes;
     };
     std::vector<ChainRow> chainRows;
-    for (const int count : {2000, 20000, 100000}) {
+    const auto first = kalimber::sample::SampleStart();
+    for (const int count : {2000, 10000, 20000, 100000}) {
         if (count > maxFiles) {
             break;
         }
@@ -311,11 +314,14 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
                 std::snprintf(next, sizeof next, "r%06d.wav", made + 1);
             }
             kalimber::sample::SetText(header.Auxi.NextFileName, sizeof header.Auxi.NextFileName, next);
+            kalimber::sample::SetTime(header.Auxi.StartTime, first + std::chrono::seconds{made});
+            kalimber::sample::SetTime(header.Auxi.StopTime, first + std::chrono::seconds{made + 1});
             const auto* bytes = kalimber::HeaderBytes(header);
             kalimber::sample::WriteFileBytes(name, std::vector<std::uint8_t>(bytes, bytes + kalimber::HeaderSize));
             truncate(name, 1 << 20);  // sparse: 1 MiB of silence
         }
-        std::vector<double> toolMs, floorMs, ratios, toolRss, jsonMs, chainMs, jsonRss, chainRss;
+        std::vector<double> toolMs, floorMs, ratios, toolRss, jsonMs, chainMs, jsonRss, chainRss, svgMs;
+        std::size_t svgBytes = 0;
         const int runs = std::max(1, count >= 100000 ? pairs / 10 : pairs / 3);
         for (int i = 0; i < runs; ++i) {
             const Sample a = RunToExit({tool, "--csv", "many"});
@@ -330,14 +336,17 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
             chainMs.push_back(chain.ms);
             jsonRss.push_back(static_cast<double>(json.maxRssKiB));
             chainRss.push_back(static_cast<double>(chain.maxRssKiB));
+            const Sample svg = RunToExit({tool, "--svg", "many"});
+            svgMs.push_back(svg.ms);
+            svgBytes = svg.bytes;
         }
         const double perFile = Median(toolMs) * 1000.0 / count;
         const long rss = static_cast<long>(Median(toolRss));
         const std::string label = std::to_string(count) + " files";
         std::printf("%-26s %12.1f %12.1f %14.3f %12.2f %12ld\n", label.c_str(), Median(toolMs),
                     Median(floorMs), Median(ratios), perFile, rss);
-        chainRows.push_back({count, Median(jsonMs), Median(chainMs), static_cast<long>(Median(jsonRss)),
-                             static_cast<long>(Median(chainRss))});
+        chainRows.push_back({count, Median(jsonMs), Median(chainMs), Median(svgMs), static_cast<long>(Median(jsonRss)),
+                             static_cast<long>(Median(chainRss)), svgBytes});
         if (count == 2000) {
             perFileAtFirst = perFile;
             rssAtFirst = rss;
@@ -351,11 +360,12 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
         perFileLast = perFile;
         rssLast = rss;
     }
-    std::printf("\n%-26s %12s %12s %14s %12s %12s\n", "--chain --json DIR", "json ms", "chain ms", "chain/json",
-                "json RSS KiB", "chain RSS KiB");
+    std::printf("\n%-26s %12s %12s %14s %12s %12s %12s %12s %12s\n", "--chain --json, --svg DIR", "json ms",
+                "chain ms", "chain/json", "json RSS KiB", "chain RSS KiB", "svg ms", "svg/json", "svg bytes");
     for (const ChainRow& row : chainRows) {
-        std::printf("%-26s %12.1f %12.1f %14.3f %12ld %12ld\n", (std::to_string(row.count) + " files").c_str(),
-                    row.jsonMs, row.chainMs, row.chainMs / row.jsonMs, row.jsonRss, row.chainRss);
+        std::printf("%-26s %12.1f %12.1f %14.3f %12ld %12ld %12.1f %12.3f %12zu\n",
+                    (std::to_string(row.count) + " files").c_str(), row.jsonMs, row.chainMs, row.chainMs / row.jsonMs,
+                    row.jsonRss, row.chainRss, row.svgMs, row.svgMs / row.jsonMs, row.svgBytes);
     }
     fs::remove_all("many");
     // The ToDoWave.txt run, started again and again, for the comparison.

@@ -15,6 +15,8 @@ const char* const HelpText =
     "                                     patch each recording (--bw HZ alone too)\n"
     "  kalimber --chain [OPTIONS] PATH...\n"
     "                                     follow and check split recordings\n"
+    "  kalimber --svg [-r] PATH... > session.svg\n"
+    "                                     draw the chains as a picture\n"
     "\n"
     "A PATH is a file, or a folder that stands for its .wav files.\n"
     "\n"
@@ -22,8 +24,11 @@ const char* const HelpText =
     "  (default)             the text report, as a ToDoWave.txt run prints it\n"
     "  --json                JSON Lines: one object per recording\n"
     "  --csv                 CSV: a header row, then one row per recording\n"
+    "  --svg                 SVG: one picture of the chains, time across and\n"
+    "                        frequency up, breaks in red, for a browser\n"
     "  -q, --quiet           nothing on standard output: the exit status tells\n"
-    "  -r, --recursive       the .wav files of subfolders too (not with --chain)\n"
+    "  -r, --recursive       the .wav files of subfolders too (with --chain\n"
+    "                        only under --svg)\n"
     "\n"
     "Patch (text or --json, one line per file):\n"
     "  --cf HZ               write this centre frequency\n"
@@ -57,6 +62,7 @@ const char* const HelpText =
     "Examples:\n"
     "  kalimber --csv session > session.csv\n"
     "  kalimber --dry-run --cf 7.05MHz session\n"
-    "  kalimber --chain --summary session\n";
+    "  kalimber --chain --summary session\n"
+    "  kalimber --svg session > session.svg\n";
 
 }  // namespace kalimber

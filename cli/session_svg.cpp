@@ -167,7 +167,8 @@ std::string HertzText(std::int64_t hertz, std::int64_t unit, std::int64_t step) 
         ++decimals;
     }
     const std::int64_t magnitude = hertz < 0 ? -hertz : hertz;
-    std::string text = (hertz < 0 ? "-" : "") + std::to_string(magnitude / unit);
+    std::string text = hertz < 0 ? "-" : "";
+    text += std::to_string(magnitude / unit);
     if (decimals > 0) {
         text += "." + Digits(magnitude % unit / place, decimals);
     }
@@ -230,13 +231,13 @@ void DrawChains(std::string& out, const SessionPicture& picture, const Extent& e
         }
         out += "</g>\n";
         // The link: through the middle of each file, from one file's stop to the next one's start.
-        if (!chain.Bars.empty()) {
+        if (chain.Bars.size() > 1) {
             std::string path;
             for (const PictureBar& bar : chain.Bars) {
                 const std::int64_t y = std::clamp(extent.Y(bar.CenterHalfHz), std::int64_t{kTop * 10},
                                                   std::int64_t{kBottom * 10});
-                path += (path.empty() ? "M" : "L") + Px(extent.X(bar.Span.StartMs)) + " " + Px(y) + "L" +
-                        Px(extent.X(bar.Span.StopMs)) + " " + Px(y);
+                path += path.empty() ? "M" : "L";
+                path += Px(extent.X(bar.Span.StartMs)) + " " + Px(y) + "L" + Px(extent.X(bar.Span.StopMs)) + " " + Px(y);
             }
             out += "<path d=\"" + path + "\" fill=\"none\" stroke=\"#202020\" stroke-opacity=\"0.55\"/>\n";
         }
@@ -284,12 +285,14 @@ int DrawLegend(std::string& out, const SessionPicture& picture, int y) {
            "stroke-opacity=\"0.55\"/>\n";
     out += Text(kLeft + 24, y, "the link from each file of a chain to the next, through its centre frequency");
     y += kRow;
-    out += "<rect x=\"" + std::to_string(kLeft + 6) + "\" y=\"" + std::to_string(y - 12) +
-           "\" width=\"4\" height=\"14\" fill=\"" + kRed + "\"/>\n";
-    out += Text(kLeft + 24, y,
-                "a break, with its text: a gap or an overlap past the largest gap allowed, a field that changes, "
-                "or a chain that ends at a missing file, a loop or a fork");
-    y += kRow;
+    if (picture.Breaks > 0) {  // red only where something breaks
+        out += "<rect x=\"" + std::to_string(kLeft + 6) + "\" y=\"" + std::to_string(y - 12) +
+               "\" width=\"4\" height=\"14\" fill=\"" + kRed + "\"/>\n";
+        out += Text(kLeft + 24, y,
+                    "a break, with its text: a gap or an overlap past the largest gap allowed, a field that changes, "
+                    "or a chain that ends at a missing file, a loop or a fork");
+        y += kRow;
+    }
     out += Text(kLeft, y, "Hover over a recording or a break for its files, times and frequencies.");
     y += kRow;
     if (!picture.Failures.empty()) {

@@ -1,11 +1,13 @@
 // Fuzz target: any bytes (to about 2 KiB) as a recording, through the run's
 // report and the command line's loaded recording and its writers; nothing written.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include <nlohmann/json.hpp>
 
+#include "cli/chain.h"
 #include "cli/recording.h"
 #include "cli/writers.h"
 #include "fuzz/fuzz_support.h"
@@ -58,6 +60,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WriterState state;
         TextWriter.Record(state, loaded, nullptr);
         fuzz::Require(fuzz::EndsWithReportEnd(sink.Text()), "the text writer's report ends with its last section");
+    }
+    {
+        // A picture of it linked to a file of the same bytes backwards, so
+        // that both ends of a link hold any times and frequencies, and a
+        // chain that ends at a missing name out of the header.
+        Recording backwards = loaded;
+        std::uint8_t* bytes = HeaderBytes(backwards.Header);
+        std::reverse(bytes, bytes + HeaderSize);
+        backwards.Text = std::string(reinterpret_cast<const char*>(bytes), 40);
+        Chain chain;
+        chain.Files = {loaded, backwards};
+        chain.Missing = ChainEnd{LinkName(FieldString(loaded.Header, FieldNamed("NextFileName"))), "r.wav", ""};
+        fuzz::OutputSink sink;
+        WriterState state;
+        CommandLineOptions options;
+        options.Paths = {backwards.Text};
+        SvgWriter.Begin(state, options);
+        SvgWriter.Record(state, loaded, nullptr);
+        SvgWriter.Record(state, backwards, nullptr);
+        SvgWriter.Chain(state, chain, CheckChain(chain, 1000));
+        SvgWriter.Finish(state);
+        const std::string svg = sink.Text();
+        bool xmlCharacters = WellFormedUtf8(svg) == svg;
+        for (const char c : svg) {
+            xmlCharacters = xmlCharacters && (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\t');
+        }
+        fuzz::Require(xmlCharacters && svg.find("\xEF\xBF\xBE") == std::string::npos &&
+                          svg.find("\xEF\xBF\xBF") == std::string::npos,
+                      "the picture holds only characters an XML document may");
+        fuzz::Require(svg.rfind("<?xml", 0) == 0 && svg.size() > 7 && svg.compare(svg.size() - 7, 7, "</svg>\n") == 0,
+                      "the picture is whole");
     }
     fuzz::Require(output.rfind("---RIFF Chunk---\n", 0) == 0, "the report starts with RIFF");
     fuzz::Require(fuzz::EndsWithReportEnd(output), "the report ends with its last section");

@@ -27,6 +27,7 @@
 
 #include "tests/expected_text.h"
 #include "tests/test_support.h"
+#include "tools/example_session.h"
 #include "tools/sample_recording.h"
 
 namespace kalimber::test {
@@ -1246,6 +1247,40 @@ std::vector<Case> CommandLineCases() {
                        json::parse(R"({"name":"b.wav","named_by":"d)" + std::string(windows ? "\\\\" : "/") +
                                    R"(x.wav","first":"d)" + (windows ? "\\\\" : "/") + R"(a.wav"})"));
          }},
+        // The README's picture: the example session drawn the same on every
+        // system and CPU, apart from the separators (and the CR LF that
+        // RunToExit removes).
+        {"--svg: the README's picture of the example session", Where::Everywhere, {}, {"--svg", "session"}, 1, "*",
+         "", Before([] {
+             std::filesystem::create_directory("session");
+             ASSERT_TRUE(sample::WriteExampleSession("session"));
+         }),
+         [](const Exit& e) {
+             std::string out = e.out;
+             std::replace(out.begin(), out.end(), '\\', '/');
+             EXPECT_TRUE(out == SourceText("docs/session.svg")) << "rebuild docs/session.svg as the README says";
+         }},
+        {"--svg -q: a chain that holds, drawn for nobody", Where::Everywhere, chainOfFive, {"--svg", "-q", "a.wav"}, 0,
+         "", ""},
+        {"--svg -r: the chains of every subfolder, the lost files listed", Where::Everywhere,
+         {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, ""), {}}, {"d/s/x.wav", part(320, ""), {}},
+          {"d/s/t/plain.wav", plain, {}}},
+         {"--svg", "-r", "d"}, 1, "*", "", {},
+         [=](const Exit& e) {
+             EXPECT_NE(e.out.find("4 files, 2 chains, total duration 0:00:00.480 (480 ms), 0 breaks"), std::string::npos);
+             EXPECT_NE(e.out.find("<title>d" + sep + "s" + sep + "x.wav\nStartTime 2021-04-17 14:03:09.365\n"),
+                       std::string::npos);
+             EXPECT_NE(e.out.find("d" + sep + "s" + sep + "t" + sep + "plain.wav: fails the check: not-orva</text>"),
+                       std::string::npos);
+         }},
+        {"--svg to a full disk", Where::LinuxOnly, chainOfFive, {"--svg", "a.wav"}, 1, "",
+         "kalimber: standard output: No space left on device\n", OutputTo(Output::DevFull)},
+        {"--svg with --json", Where::Everywhere, {}, {"--svg", "--json", "a.wav"}, 2, "",
+         "kalimber: --svg excludes --json\n" + usageHint},
+        {"--svg with a patch", Where::Everywhere, {}, {"--svg", "--cf", "7.05M", "a.wav"}, 2, "",
+         "kalimber: --svg draws a report; a patch writes text or --json\n" + usageHint},
+        {"--svg with --summary", Where::Everywhere, {}, {"--svg", "--summary", "a.wav"}, 2, "",
+         "kalimber: --svg draws every file; --summary does not go with it\n" + usageHint},
         {"a folder whose first file sorts after the one it names", Where::Everywhere,
          {{"d/z.wav", part(0, "a.wav"), {}}, {"d/a.wav", part(160, ""), {}}}, {"--chain", "--summary", "d"}, 0,
          section(2, "d" + sep + "z.wav", "d" + sep + "a.wav", "14:3:9:45", "14:3:9:365", 320, ""), ""},

@@ -1,0 +1,113 @@
+// In-process: the session picture's text escaping, its whole-number scale and
+// tick steps at their edges, and rectangles that must stay visible.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <regex>
+#include <string>
+
+#include "cli/session_picture.h"
+
+namespace kalimber::test {
+namespace {
+
+constexpr const char* kReplacement = "\xEF\xBF\xBD";
+
+TEST(Picture, TextIsEscapedAndWhatXmlForbidsIsReplaced) {
+    const std::string r = kReplacement;
+    const struct {
+        std::string in, out;
+    } rows[] = {
+        {"a<b&c>\"d'", "a&lt;b&amp;c&gt;&quot;d'"},
+        {std::string("\x01\x1f\t\n\r", 5) + std::string(1, '\0'), r + r + "\t\n" + r + r},
+        {"M\xC3\xA4rz \xE5\xBD\x95", "M\xC3\xA4rz \xE5\xBD\x95"},  // UTF-8 stays
+        {"x\xFFy\xC3", "x" + r + "y" + r},                              // bytes that are no UTF-8
+        {"\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", r + r + r},            // U+FFFE and U+FFFF are no XML characters
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(XmlText(row.in), row.out) << row.in;
+    }
+}
+
+TEST(Picture, ScaleHoldsAtTheEndsAndOverAnySpan) {
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    const struct {
+        std::int64_t value, low, high, size, expected;
+    } rows[] = {
+        {50, 0, 100, 1000, 500},
+        {-5, 0, 100, 1000, 0},      // before the start: at it
+        {500, 0, 100, 1000, 1000},  // past the end: at it
+        {7, 7, 7, 1000, 0},         // no span at all: nothing to divide by
+        {0, -1000000000000000, 1000000000000000, 10600, 5300},  // 32,000 years each way, in milliseconds
+        {0, kMin, kMax, 10600, 5300},                            // the widest span, without overflow
+        {kMax, kMin, kMax, 10600, 10600},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Scale(row.value, row.low, row.high, row.size), row.expected) << row.value << " " << row.low;
+    }
+}
+
+TEST(Picture, TicksAreFewAndRound) {
+    const struct {
+        std::int64_t span;
+        std::int64_t time, frequency;
+    } rows[] = {
+        {0, 1, 1},
+        {160, 20, 50},                   // a split file's 160 ms
+        {17 * 60000, 120000, 200000},    // a quarter of an hour: every 2 minutes
+        {8 * 3600000, 3600000, 5000000},  // a night: every hour
+        {400LL * 86400000, 45LL * 86400000, 5000000000},  // past a month a tick: whole days
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(TimeStep(row.span, 10), row.time) << row.span;
+        EXPECT_EQ(FrequencyStep(row.span, 8), row.frequency) << row.span;
+        EXPECT_LT(row.span / TimeStep(row.span, 10), 10);
+    }
+}
+
+// A recording of no time and no bandwidth beside one of an hour stays a
+// rectangle of at least 1 px each way, and a recording whose times lie at
+// the limits of the calendar still lands inside the frame.
+TEST(Picture, EveryRectangleIsVisibleAndInsideTheFrame) {
+    SessionPicture picture;
+    picture.Paths = {"d"};
+    PictureChain chain;
+    chain.First = "d/a.wav";
+    chain.Bars.push_back({{0, 3600000, 14000000, 14400000}, 14200000, "long"});
+    chain.Bars.push_back({{1800000, 1800000, 14200000, 14200000}, 14200000, "instant"});
+    chain.Bars.push_back({{-1000000000000000, -1000000000000000, 0, 0}, 0, "far"});
+    picture.Chains.push_back(chain);
+    const std::string svg = SessionSvg(picture);
+    const std::regex rect(R"re(<rect x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)"><title>)re");
+    int bars = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator(); ++it) {
+        ++bars;
+        const double x = std::stod((*it)[1]), y = std::stod((*it)[2]);
+        const double width = std::stod((*it)[3]), height = std::stod((*it)[4]);
+        EXPECT_GE(width, 1.0);
+        EXPECT_GE(height, 1.0);
+        EXPECT_GE(x, 110.0);
+        EXPECT_LE(x + width, 1170.0);
+        EXPECT_GE(y, 84.0);
+        EXPECT_LE(y + height, 504.0);
+    }
+    EXPECT_EQ(bars, 3);
+    EXPECT_EQ(svg.find("#d40000"), std::string::npos) << "red without a break";
+}
+
+TEST(Picture, NothingToDrawIsStillAPictureWithItsFailures) {
+    SessionPicture picture;
+    picture.Paths = {"a&b"};
+    picture.Files = 1;
+    picture.Failures.push_back({"a&b/<x>.wav", "fails the check: not-orva"});
+    const std::string svg = SessionSvg(picture);
+    EXPECT_NE(svg.find(">no recording to draw</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">a&amp;b/&lt;x&gt;.wav: fails the check: not-orva</text>"), std::string::npos);
+    EXPECT_NE(svg.find("1 file, 0 chains, total duration 0:00:00.000"), std::string::npos);
+    EXPECT_EQ(svg.rfind("</svg>\n"), svg.size() - 7);
+}
+
+}  // namespace
+}  // namespace kalimber::test
