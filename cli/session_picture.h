@@ -18,10 +18,10 @@ struct PictureSpan {
     std::int64_t HighHalfHz = 0;
 };
 
-// A recording's rectangle, and the text a browser shows on hover.
+// A recording's rectangle, and the text a browser shows on hover; its
+// centre frequency lies halfway up its band.
 struct PictureBar {
     PictureSpan Span;
-    std::int64_t CenterHalfHz = 0;
     std::string Title;
 };
 

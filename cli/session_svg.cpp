@@ -234,7 +234,7 @@ void DrawChains(std::string& out, const SessionPicture& picture, const Extent& e
         if (chain.Bars.size() > 1) {
             std::string path;
             for (const PictureBar& bar : chain.Bars) {
-                const std::int64_t y = std::clamp(extent.Y(bar.CenterHalfHz), std::int64_t{kTop * 10},
+                const std::int64_t y = std::clamp(extent.Y((bar.Span.LowHalfHz + bar.Span.HighHalfHz) / 2), std::int64_t{kTop * 10},
                                                   std::int64_t{kBottom * 10});
                 path += path.empty() ? "M" : "L";
                 path += Px(extent.X(bar.Span.StartMs)) + " " + Px(y) + "L" + Px(extent.X(bar.Span.StopMs)) + " " + Px(y);

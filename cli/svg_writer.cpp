@@ -1,7 +1,9 @@
 // The SVG writer: gathers each chain's recordings and breaks into the picture
 // as the files are read, and writes the whole picture once the last one is in.
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "cli/writers.h"
 
@@ -51,7 +53,6 @@ bool AddBar(PictureChain& chain, const Recording& file, std::string& reason) {
     bar.Span.StartMs = *start;
     bar.Span.StopMs = *stop;
     SetBand(bar.Span, file);
-    bar.CenterHalfHz = 2 * FieldNumber(file.Header, kCenter);
     bar.Title = BarTitle(file);
     chain.Bars.push_back(std::move(bar));
     return true;
@@ -148,19 +149,17 @@ void WriteChain(WriterState& state, const Chain& chain, const ChainSummary& summ
     const Recording& last = chain.Files.back();
     PictureSpan end;
     const bool placed = EndSpan(last, end);
-    if (chain.Missing) {
-        AddMark(picture, drawn, placed, end, "Missing: " + chain.Missing->Name,
-                "Missing: " + chain.Missing->Name + " (named by " + chain.Missing->NamedBy + ")", last.Text);
-    }
-    if (chain.Loop) {
-        AddMark(picture, drawn, placed, end, "Loop: " + chain.Loop->Name,
-                "Loop: " + chain.Loop->Name + " (named by " + chain.Loop->NamedBy + ")", last.Text);
-    }
-    if (chain.Fork) {
-        AddMark(picture, drawn, placed, end, "Fork: " + chain.Fork->Name,
-                "Fork: " + chain.Fork->Name + " (named by " + chain.Fork->NamedBy + ", already in the chain from " +
-                    chain.Fork->First + ")",
-                last.Text);
+    const std::pair<const char*, const std::optional<ChainEnd>&> ends[] = {
+        {"Missing: ", chain.Missing}, {"Loop: ", chain.Loop}, {"Fork: ", chain.Fork}};
+    for (const auto& [label, at] : ends) {
+        if (at) {
+            // As the text section tells it; only a fork has a First.
+            const std::string text = label + at->Name;
+            AddMark(picture, drawn, placed, end, text,
+                    text + " (named by " + at->NamedBy +
+                        (at->First.empty() ? "" : ", already in the chain from " + at->First) + ")",
+                    last.Text);
+        }
     }
     picture.Chains.push_back(std::move(drawn));
 }

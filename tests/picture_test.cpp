@@ -75,9 +75,9 @@ TEST(Picture, EveryRectangleIsVisibleAndInsideTheFrame) {
     picture.Paths = {"d"};
     PictureChain chain;
     chain.First = "d/a.wav";
-    chain.Bars.push_back({{0, 3600000, 14000000, 14400000}, 14200000, "long"});
-    chain.Bars.push_back({{1800000, 1800000, 14200000, 14200000}, 14200000, "instant"});
-    chain.Bars.push_back({{-1000000000000000, -1000000000000000, 0, 0}, 0, "far"});
+    chain.Bars.push_back({{0, 3600000, 14000000, 14400000}, "long"});
+    chain.Bars.push_back({{1800000, 1800000, 14200000, 14200000}, "instant"});
+    chain.Bars.push_back({{-1000000000000000, -1000000000000000, 0, 0}, "far"});
     picture.Chains.push_back(chain);
     const std::string svg = SessionSvg(picture);
     const std::regex rect(R"re(<rect x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)"><title>)re");
