@@ -12,9 +12,9 @@ Recording ReadRecording(const FoundPath& found, std::FILE* file, const OpenedFil
     recording.Text = found.Text;
     ReadHeaderInto(file, recording.Header);
     recording.Size = opened.Size >= 0 ? opened.Size : FileSize(file);
-    recording.Check = CheckVendorChunk(recording.Header);
+    recording.Check = CheckRecordingFile(recording.Header, recording.Size);
     if (recording.Check == RecordingCheck::Ok) {
-        recording.Duration = WorkOutDuration(recording.Header, recording.Size);
+        recording.Duration = WorkOutFullDuration(recording.Header, recording.Size);
     }
     if (FileIdentity identity; opened.Identified || IdentifyFile(file, identity)) {
         recording.Identity = opened.Identified ? opened.Identity : identity;
@@ -36,6 +36,10 @@ Recording LoadRecording(const FoundPath& found) {
     Recording recording = ReadRecording(found, file, opened);
     std::fclose(file);
     return recording;
+}
+
+std::string TruncatedReason(std::int64_t size) {
+    return "truncated (" + std::to_string(size) + " bytes; a header needs " + std::to_string(HeaderSize) + ")";
 }
 
 bool HoldsChunk(const Recording& recording, const ChunkRow& chunk) {

@@ -23,7 +23,9 @@ struct Recording {
     RecordingHeader Header{};
     std::int64_t Size = 0;
     RecordingCheck Check = RecordingCheck::NotOrva;
-    std::optional<std::uint32_t> Duration;  // worked out: the check passes, block mode 0 or 1
+    // Worked out where the check passes and the block mode is 0 or 1, whole:
+    // the text report shows its low 32 bits, as the ToDoWave.txt run does.
+    std::optional<std::uint64_t> Duration;
     std::optional<FileIdentity> Identity;
 };
 
@@ -35,6 +37,10 @@ Recording LoadRecording(const FoundPath& found);
 // The same from a file just opened (the patch keeps it open), with what
 // the system said of it as it was opened.
 Recording ReadRecording(const FoundPath& found, std::FILE* file, const OpenedFile& opened);
+
+// Why a file that passes the family and version checks fails all the same:
+// "truncated (300 bytes; a header needs 316)".
+std::string TruncatedReason(std::int64_t size);
 
 // True when the file holds the whole head of the chunk where the layout
 // puts it, and its identifier reads as it should (RIFF, fmt , auxi, orva,

@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The command line's value of the same file, from its one open.
     const Recording loaded = LoadRecording({"r.wav", "r.wav", ""});
     fuzz::Require(loaded.Error.empty() && std::memcmp(&loaded.Header, &fiveReads, HeaderSize) == 0 &&
-                      loaded.Check == CheckVendorChunk(fiveReads) && loaded.Duration.value_or(0) == duration &&
+                      loaded.Check == CheckRecordingFile(fiveReads, static_cast<std::int64_t>(size)) &&
+                      static_cast<std::uint32_t>(loaded.Duration.value_or(0)) == duration &&
                       loaded.Size == static_cast<std::int64_t>(size),
                   "the loaded recording holds what the report read");
     const nlohmann::json record = nlohmann::json::parse(JsonRecord(loaded));  // throws if it is no JSON

@@ -80,9 +80,11 @@ const char* CheckName(RecordingCheck check) {
         case RecordingCheck::NotOrva:
             return "not-orva";
         case RecordingCheck::UnsupportedVersion:
+            return "unsupported-version";
+        case RecordingCheck::Truncated:
             break;
     }
-    return "unsupported-version";
+    return "truncated";
 }
 
 RecordingCheck CheckVendorChunk(const RecordingHeader& header) {
@@ -97,11 +99,21 @@ RecordingCheck CheckVendorChunk() {
     return CheckVendorChunk(g_RecordingHeader);
 }
 
+RecordingCheck CheckRecordingFile(const RecordingHeader& header, std::int64_t fileSize) {
+    const RecordingCheck check = CheckVendorChunk(header);
+    return check == RecordingCheck::Ok && fileSize < std::int64_t{HeaderSize} ? RecordingCheck::Truncated : check;
+}
+
 int BlockMode(const RecordingHeader& header) {
     return (header.Orva.Options1 >> 1) & 3;
 }
 
 std::optional<std::uint32_t> WorkOutDuration(const RecordingHeader& header, std::int64_t fileSize) {
+    const std::optional<std::uint64_t> full = WorkOutFullDuration(header, fileSize);
+    return full ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*full)) : std::nullopt;
+}
+
+std::optional<std::uint64_t> WorkOutFullDuration(const RecordingHeader& header, std::int64_t fileSize) {
     const int framesPerBlock = FramesPerBlock(header.Orva.Options1);
     if (framesPerBlock == 0) {
         return std::nullopt;
@@ -111,7 +123,8 @@ std::optional<std::uint32_t> WorkOutDuration(const RecordingHeader& header, std:
         return 0;  // block align 0: nothing to divide by
     }
     const std::int64_t millisec = DurationMillisec(blocks, framesPerBlock, header.Fmt.SampleRate.Get());
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(millisec));
+    // The one negative value stands for no finite quotient, whose low 32 bits the run shows as 0.
+    return millisec < 0 ? 0 : static_cast<std::uint64_t>(millisec);
 }
 
 RecordingCheck CheckRecording(std::FILE* recording) {
@@ -146,6 +159,7 @@ void PrintAdditionalLines(RecordingCheck check, std::uint32_t wavFileDurationMil
             Print("This is not a supported ORVA .wav file!!!\n");
             return;
         case RecordingCheck::Ok:
+        case RecordingCheck::Truncated:  // the run reports the bytes it has
             break;
     }
     Print("   WavFileDurationMillisec: %u\n", wavFileDurationMillisec);

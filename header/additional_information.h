@@ -27,16 +27,23 @@ bool CountWholeBlocks(std::int64_t fileSize, std::int16_t blockAlign, int frames
 // bits; a quotient that is not finite or out of that range gives INT64_MIN.
 std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint32_t sampleRate);
 
-// What the vendor chunk of the image says of the file.
-enum class RecordingCheck { Ok, NotOrva, UnsupportedVersion };
+// What the vendor chunk of the image says of the file. Truncated is a
+// recording whose file ends inside its 316-byte header: the command line
+// tells it apart, the ToDoWave.txt run reports such a file as it stands.
+enum class RecordingCheck { Ok, NotOrva, UnsupportedVersion, Truncated };
 
-// How the command line names a check: "ok", "not-orva", "unsupported-version".
+// How the command line names a check: "ok", "not-orva", "unsupported-version",
+// "truncated".
 const char* CheckName(RecordingCheck check);
 
 // What a header's vendor chunk says: its identifier and version.
 RecordingCheck CheckVendorChunk(const RecordingHeader& header);
 // The same of the process-wide image.
 RecordingCheck CheckVendorChunk();
+
+// The check of a file of fileSize bytes with this header: its vendor
+// chunk's, or Truncated where that passes but the file ends inside the header.
+RecordingCheck CheckRecordingFile(const RecordingHeader& header, std::int64_t fileSize);
 
 // How a header's block mode (bits 1 and 2 of Options1) reads.
 int BlockMode(const RecordingHeader& header);
@@ -45,6 +52,10 @@ int BlockMode(const RecordingHeader& header);
 // none for block modes 2 and 3, 0 where a block align of 0 leaves nothing
 // to divide by.
 std::optional<std::uint32_t> WorkOutDuration(const RecordingHeader& header, std::int64_t fileSize);
+
+// The same duration whole, as the run's report would show it were its line
+// not 32 bits wide (past 2^32 ms, some 49.7 days); 0 where the run shows 0.
+std::optional<std::uint64_t> WorkOutFullDuration(const RecordingHeader& header, std::int64_t fileSize);
 
 // Checks the image's vendor chunk; for a supported recording, also takes the
 // file's size and works out g_WavFileDurationMillisec, which block modes 2

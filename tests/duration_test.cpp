@@ -126,6 +126,11 @@ TEST(Duration, SparseRecordingsBeyondFourGiB) {
     // 22906492224 - 5 * 4294967296 = 1431655744.
     EXPECT_EQ(AdditionalInformationOf(h, (16LL << 40) - 4096),
               "   WavFileDurationMillisec: 1431655744\n");
+    // The command line's JSON and CSV take it whole; no finite quotient is 0 there too.
+    EXPECT_EQ(WorkOutFullDuration(h, (16LL << 40) - 4096), 22906492224u);
+    RecordingHeader noRate = h;
+    noRate.Fmt.SampleRate.Set(0);
+    EXPECT_EQ(WorkOutFullDuration(noRate, 5LL << 30), 0u);
 }
 
 TEST(Duration, BlockModeTwoShowsTheValueOfTheEarlierReport) {

@@ -115,9 +115,9 @@ TEST(Writers, AChunkThatIsNotThereIsNullInJsonAndEmptyInCsv) {
         bool duration;
     } cases[] = {
         {"whole", sampleHeader, whole, "", true},
-        {"cut inside the DATA head", sampleHeader, 315, "D", true},
-        {"cut at the end of the ORVA chunk", sampleHeader, 308, "D", true},
-        {"cut inside the ORVA chunk", sampleHeader, 307, "OD", true},
+        {"cut inside the DATA head: truncated", sampleHeader, 315, "D", false},
+        {"cut at the end of the ORVA chunk: truncated", sampleHeader, 308, "D", false},
+        {"cut inside the ORVA chunk: truncated", sampleHeader, 307, "OD", false},
         {"cut at the end of the AUXI chunk: no orva", sampleHeader, 208, "OD", false},
         {"cut inside the AUXI chunk", sampleHeader, 207, "AOD", false},
         {"AUXI identifier changed", with([](RecordingHeader& h) { h.Auxi.Id[3] = 'j'; }), whole, "A", true},
@@ -149,6 +149,7 @@ TEST(Writers, AChunkThatIsNotThereIsNullInJsonAndEmptyInCsv) {
         EXPECT_EQ(record["WavFileDurationMillisec"].is_null(), !c.duration);
         EXPECT_EQ(row[3].empty(), !c.duration);
         EXPECT_EQ(record["BlockMode"].is_null(), r.Check != RecordingCheck::Ok);
+        EXPECT_EQ(record["Check"] == "truncated", std::string(c.name).find("truncated") != std::string::npos);
         EXPECT_EQ(record["type"], "recording");
     }
 }
