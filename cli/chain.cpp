@@ -30,14 +30,23 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path) {
     return IdentifyPath(path, identity) ? std::optional<FileIdentity>(identity) : std::nullopt;
 }
 
+// The reason a chain does not follow a name that is there.
+constexpr const char* kNotWav = "not a .wav file";
+
 // Where a file's NextFileName leads within its folder: nullopt where it
-// names no file there. name: the part after its last separator.
-std::optional<fs::path> LinkTarget(const Recording& file, const std::string& stored, std::string& name) {
+// names no .wav file there (why: kNotWav for another file that is there).
+// name: the part after its last separator.
+std::optional<fs::path> LinkTarget(const Recording& file, const std::string& stored, std::string& name,
+                                   std::string& why) {
     name = LinkName(stored);
     const fs::path next = file.Path.parent_path() / PathFromText(name);
     std::error_code error;
     if (name.empty() || name == "." || name == ".." || !NameStaysInFolder(name) || !fs::is_regular_file(next, error)) {
         return std::nullopt;  // a name that ends in a separator names a folder, never a file
+    }
+    if (!HasWavExtension(name)) {
+        why = kNotWav;  // a backup or a note beside the recordings is never read as one, nor patched
+        return std::nullopt;
     }
     return next;
 }
@@ -59,22 +68,23 @@ Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const Take
         }
         const std::string stored = NextFileNameOf(file);
         std::string name;
-        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name);
+        std::string why;
+        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name, why);
         const std::string namedBy = file.Text;
         chain.Files.push_back(std::move(file));
         if (stored.empty()) {
             return chain;  // the last file names none
         }
         if (!next) {
-            chain.Missing = ChainEnd{name.empty() ? stored : name, namedBy, ""};
+            chain.Missing = ChainEnd{name.empty() ? stored : name, namedBy, "", why};
             return chain;
         }
         const std::optional<FileIdentity> identity = IdentityOf(*next);
         if (const auto held = identity ? seen.find(*identity) : seen.end(); held != seen.end()) {
             if (held->second == first) {
-                chain.Loop = ChainEnd{name, namedBy, ""};
+                chain.Loop = ChainEnd{name, namedBy, "", ""};
             } else {
-                chain.Fork = ChainEnd{name, namedBy, held->second};
+                chain.Fork = ChainEnd{name, namedBy, held->second, ""};
             }
             return chain;
         }
@@ -158,7 +168,8 @@ ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFi
         }
         const std::string stored = NextFileNameOf(file);
         std::string name;
-        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name);
+        std::string why;
+        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name, why);
         if (const auto target = next ? IdentityOf(*next) : std::nullopt; target && target != file.Identity) {
             named.insert(*target);
         }
@@ -245,7 +256,7 @@ ChainSummary CheckChain(const Chain& chain, std::int64_t maxGapMs) {
     summary.StartTime = FieldTime(chain.Files.front().Header, kStart);
     summary.StopTime = FieldTime(chain.Files.back().Header, kStop);
     for (std::size_t i = 0; i < chain.Files.size(); ++i) {
-        summary.WavFileDurationMillisec += chain.Files[i].Duration.value_or(0);
+        summary.WavFileDurationMillisec = SaturatingSum(summary.WavFileDurationMillisec, chain.Files[i].Duration.value_or(0));
         if (i == 0) {
             continue;
         }

@@ -26,11 +26,12 @@ struct ChainEnd {
     std::string Name;
     std::string NamedBy;
     std::string First;
+    std::string Why;  // of a missing name that is there: "not a .wav file"
 };
 
 struct Chain {
     std::vector<Recording> Files;
-    std::optional<ChainEnd> Missing;  // a name that is no file of the folder
+    std::optional<ChainEnd> Missing;  // a name that is no .wav file of the folder
     std::optional<ChainEnd> Loop;     // a file already in this chain
     std::optional<ChainEnd> Fork;     // a file already in an earlier chain
 };
@@ -73,6 +74,12 @@ struct ChainSummary {
     TimeStamp StopTime{};   // the last file's
     std::uint64_t WavFileDurationMillisec = 0;  // the files' durations added up
 };
+
+// a + b, held at the largest value where it would wrap: durations are whole
+// and can each come near 2^63 ms for a file with an odd sample rate.
+inline std::uint64_t SaturatingSum(std::uint64_t a, std::uint64_t b) {
+    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
 
 // True when no link breaks and the chain ends where its last file names
 // none (no missing name, loop or fork).

@@ -19,16 +19,6 @@ char Folded(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool HasWavExtension(std::string_view name) {
-    constexpr std::string_view kWav = ".wav";
-    if (name.size() < kWav.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - kWav.size());
-    return std::equal(tail.begin(), tail.end(), kWav.begin(),
-                      [](char a, char b) { return Folded(a) == b; });
-}
-
 // The length of the UTF-8 character that starts at name[i].
 std::size_t CharacterLength(std::string_view name, std::size_t i) {
     std::size_t length = 1;
@@ -209,6 +199,16 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
         });
         return !goOn ? false : any ? true : visit({found.Path, found.Text, NoWavFilesReason});
     });
+}
+
+bool HasWavExtension(std::string_view name) {
+    constexpr std::string_view kWav = ".wav";
+    if (name.size() < kWav.size()) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - kWav.size());
+    return std::equal(tail.begin(), tail.end(), kWav.begin(),
+                      [](char a, char b) { return Folded(a) == b; });
 }
 
 }  // namespace kalimber

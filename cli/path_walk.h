@@ -58,4 +58,8 @@ std::vector<std::string> ExpandWildcards(const std::string& argument);
 // * matches any run of characters, ? one character (UTF-8: one code point).
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
+// True for a name that ends in .wav, in any case: what a folder stands for,
+// and all that a chain follows.
+bool HasWavExtension(std::string_view name);
+
 }  // namespace kalimber
