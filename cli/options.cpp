@@ -2,6 +2,7 @@
 // the strict reading of a frequency, which must never write a typo.
 #include "cli/options.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <CLI/CLI.hpp>
@@ -31,6 +32,62 @@ std::string_view Digits(std::string_view text, std::size_t& i) {
 }
 
 }  // namespace
+
+const std::vector<OptionSpelling> OptionTable = {
+    {0, "--json", nullptr},     {0, "--csv", nullptr},          {0, "--svg", nullptr},
+    {'q', "--quiet", nullptr},  {'r', "--recursive", nullptr},  {0, "--cf", "HZ"},
+    {0, "--bw", "HZ"},          {0, "--dry-run", nullptr},      {'P', "--preserve-mtime", nullptr},
+    {0, "--chain", nullptr},    {0, "--max-gap", "MS"},         {0, "--summary", nullptr},
+    {'h', "--help", nullptr},   {'V', "--version", nullptr},
+};
+
+std::string MisspelledOption(const std::vector<std::string>& arguments) {
+    std::vector<const OptionSpelling*> given;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--") {
+            break;  // paths only from here on
+        }
+        if (argument.size() < 2 || argument[0] != '-') {
+            continue;  // a path, or - alone
+        }
+        if (argument[1] != '-') {
+            // One or more short flags: -q, -rq.
+            for (std::size_t k = 1; k < argument.size(); ++k) {
+                const auto spec = std::find_if(OptionTable.begin(), OptionTable.end(),
+                                               [&](const OptionSpelling& o) { return o.Short == argument[k]; });
+                if (argument[k] == '=' && k > 1) {
+                    return std::string("-") + argument[k - 1] + " takes no value";
+                }
+                if (spec == OptionTable.end()) {
+                    return "unknown option '-" + argument.substr(k, 1) + "'";
+                }
+            }
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const auto spec = std::find_if(OptionTable.begin(), OptionTable.end(),
+                                       [&](const OptionSpelling& o) { return name == o.Long; });
+        if (spec == OptionTable.end()) {
+            return "unknown option '" + name + "'";
+        }
+        if (spec->Value == nullptr) {
+            if (equals != std::string::npos) {
+                return name + " takes no value";
+            }
+            continue;
+        }
+        if (std::find(given.begin(), given.end(), &*spec) != given.end()) {
+            return name + " is given twice";
+        }
+        given.push_back(&*spec);
+        if (equals == std::string::npos && ++i == arguments.size()) {
+            return name + " needs a value (" + spec->Value + ")";
+        }
+    }
+    return "";
+}
 
 HertzReading ReadHertz(std::string_view text, std::uint32_t& hertz) {
     constexpr std::uint64_t kMax = 4294967295;
@@ -135,6 +192,10 @@ int ReadFrequencyOption(const char* name, const std::string& text, std::optional
 }  // namespace
 
 int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options) {
+    // The shape first, so that every usage error is told in the tool's words.
+    if (const std::string wrong = MisspelledOption(arguments); !wrong.empty()) {
+        return UsageError(wrong);
+    }
     CLI::App app{"Shows and checks the headers of receiver recordings, and patches their centre "
                  "frequency and bandwidth.\nWithout arguments it runs ToDoWave.txt in the working folder.",
                  "kalimber"};
@@ -175,8 +236,9 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     } catch (const CLI::CallForVersion&) {
         Print("%s\n", version.c_str());
         return ExitOk;
-    } catch (const CLI::ParseError& error) {
-        return UsageError(error.what());
+    } catch (const CLI::ParseError&) {
+        // The shape was checked: the parser's own text would only puzzle.
+        return UsageError("the options cannot be read as given");
     }
     if (json && csv) {
         return UsageError("--json excludes --csv");

@@ -41,6 +41,22 @@ inline bool Patches(const CommandLineOptions& options) {
 // The longest gap --max-gap takes: a day.
 inline constexpr std::int64_t MaxGapLimitMs = 86400000;
 
+// One option as the command line spells it: its short letter (0 for none),
+// its long name, and the placeholder of its value (nullptr for a flag).
+struct OptionSpelling {
+    char Short;
+    const char* Long;
+    const char* Value;
+};
+
+// Every option the command line knows, in the order of the help page.
+extern const std::vector<OptionSpelling> OptionTable;
+
+// Why the arguments are no command line, in the tool's own words (an
+// unknown option, a value missing or given to a flag, a value option given
+// twice), or empty where their shape is right. Looks at the shape only.
+std::string MisspelledOption(const std::vector<std::string>& arguments);
+
 // Reads the arguments (the program's name not among them) into options.
 // Returns -1 when the tool goes on with them; otherwise the exit status:
 // 0 after --help or --version, printed on standard output, and 2 after a

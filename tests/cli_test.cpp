@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/command_line.h"
+#include "cli/help.h"
 #include "cli/options.h"
 #include "cli/path_walk.h"
 #include "cli/progress.h"
@@ -38,6 +39,28 @@ TEST(CommandLine, FrequenciesAreWholeHertzOrRefused) {
         EXPECT_EQ(ParseHertz(c.text, hertz), c.hertz != kRefused);
         EXPECT_EQ(hertz, c.hertz != kRefused ? static_cast<std::uint32_t>(c.hertz) : 12345u);
     }
+}
+
+// Every spelling the table knows reads as a command line, and the help
+// page names each option, so that none is hidden or left undocumented.
+TEST(CommandLine, EveryOptionInTheTableReadsAndIsInTheHelp) {
+    for (const OptionSpelling& o : OptionTable) {
+        SCOPED_TRACE(o.Long);
+        std::vector<std::string> arguments = {o.Long};
+        if (o.Value != nullptr) {
+            arguments.push_back("1");
+        }
+        EXPECT_EQ(MisspelledOption(arguments), "");
+        EXPECT_NE(std::string(HelpText).find(std::string(o.Long) + (o.Value ? std::string(" ") + o.Value : "")),
+                  std::string::npos);
+        if (o.Short != 0) {
+            EXPECT_EQ(MisspelledOption({std::string("-") + o.Short}), "");
+            EXPECT_NE(std::string(HelpText).find(std::string("-") + o.Short + ", " + o.Long), std::string::npos);
+        }
+    }
+    // After --, anything is a path.
+    EXPECT_EQ(MisspelledOption({"--", "--jsn", "-x"}), "");
+    EXPECT_EQ(MisspelledOption({"-rq", "-", "a.wav", "--cf=7M"}), "");
 }
 
 TEST(CommandLine, MaxGapIsWholeMillisecondsUpToADay) {
