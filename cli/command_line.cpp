@@ -23,20 +23,21 @@ namespace kalimber {
 namespace {
 
 // How one file of a report came out, for the summary line.
-enum class Outcome { Recording, NotOrva, UnsupportedVersion, Unreadable };
+enum class Outcome { Recording, NotOrva, UnsupportedVersion, Truncated, Unreadable };
 
 struct ReportTally {
     int Files = 0;
-    int Counts[4] = {};  // by Outcome
+    int Counts[5] = {};  // by Outcome
 };
 
-// "20 files: 18 recordings, 1 not-orva, 0 unsupported-version, 1 could not be read"
-// (chains end in their sections instead).
+// "20 files: 17 recordings, 1 not-orva, 0 unsupported-version, 1 truncated,
+// 1 could not be read" (chains end in their sections instead).
 std::string SummaryLine(const ReportTally& tally) {
     return std::to_string(tally.Files) + " files: " + std::to_string(tally.Counts[0]) +
            (tally.Counts[0] == 1 ? " recording, " : " recordings, ") + std::to_string(tally.Counts[1]) +
            " not-orva, " + std::to_string(tally.Counts[2]) + " unsupported-version, " +
-           std::to_string(tally.Counts[3]) + " could not be read";
+           std::to_string(tally.Counts[3]) + " truncated, " + std::to_string(tally.Counts[4]) +
+           " could not be read";
 }
 
 void SayNoWavFiles(const FoundPath& folder) {
@@ -59,9 +60,11 @@ Outcome Write(const Writer& writer, WriterState& state, const Recording& recordi
         case RecordingCheck::NotOrva:
             return Outcome::NotOrva;
         case RecordingCheck::UnsupportedVersion:
+            return Outcome::UnsupportedVersion;
+        case RecordingCheck::Truncated:
             break;
     }
-    return Outcome::UnsupportedVersion;
+    return Outcome::Truncated;
 }
 
 // One patch to the writer, counted; a file that could not be opened is
@@ -248,8 +251,10 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     }
     writer.Begin(state, options);
     PatchTally patched;
-    const bool allGood = ReportOrPatchChains(options, writer, state, patched);
+    bool allGood = ReportOrPatchChains(options, writer, state, patched);
     writer.Finish(state);
+    // A picture with holes is no picture of the whole session.
+    allGood = allGood && state.Picture.Failures.empty();
     if (patch) {
         PrintPatchSummary(patched, options.DryRun);
     }

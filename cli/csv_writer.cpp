@@ -32,7 +32,6 @@ std::string Quoted(const std::string& field) {
     return quoted + "\"";
 }
 
-
 std::string FieldColumn(const Recording& recording, const FieldRow& row) {
     if (!HoldsChunk(recording, ChunkTable[static_cast<std::size_t>(row.Chunk)])) {
         return "";  // a chunk that is not there
@@ -43,7 +42,7 @@ std::string FieldColumn(const Recording& recording, const FieldRow& row) {
             return std::to_string(FieldNumber(recording.Header, row));
         case FieldKind::Identifier:
         case FieldKind::Text:
-            return WellFormedUtf8(FieldString(recording.Header, row));
+            return TextCell(FieldString(recording.Header, row));
         case FieldKind::Time:
             break;
     }
@@ -52,12 +51,22 @@ std::string FieldColumn(const Recording& recording, const FieldRow& row) {
 
 void AddChainColumns(std::vector<std::string>& fields, const ChainColumns* columns) {
     if (columns != nullptr) {
-        fields.push_back(WellFormedUtf8(columns->Chain));
-        fields.push_back(WellFormedUtf8(columns->Link));
+        fields.push_back(TextCell(columns->Chain));
+        fields.push_back(TextCell(columns->Link));
     }
 }
 
 }  // namespace
+
+std::string TextCell(std::string_view text) {
+    std::string cell = WellFormedUtf8(text);
+    // A spreadsheet runs a cell that starts so as a formula (=cmd|' /C calc'!A0):
+    // a leading ' keeps it text there. --json keeps the exact text.
+    if (!cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos) {
+        cell.insert(0, 1, '\'');
+    }
+    return cell;
+}
 
 // YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
 // (As "%04u-%02u-%02u %02u:%02u:%02u.%03u" would print them, without printf.)
@@ -132,7 +141,7 @@ std::vector<std::string> CsvHeaderFields(bool chain) {
 
 std::vector<std::string> CsvRecordFields(const Recording& recording, const ChainColumns* columns) {
     std::vector<std::string> fields = {
-        WellFormedUtf8(recording.Text), std::to_string(recording.Size), CheckName(recording.Check),
+        TextCell(recording.Text), std::to_string(recording.Size), CheckName(recording.Check),
         recording.Duration ? std::to_string(*recording.Duration) : ""};
     for (const FieldRow* row : kColumns) {
         fields.push_back(FieldColumn(recording, *row));
@@ -145,8 +154,8 @@ std::vector<std::string> CsvRecordFields(const Recording& recording, const Chain
 std::vector<std::string> CsvErrorFields(const std::string& path, const std::string& reason,
                                         const ChainColumns* columns) {
     std::vector<std::string> fields(CsvHeaderFields(false).size());
-    fields.front() = WellFormedUtf8(path);
-    fields.back() = WellFormedUtf8(reason);
+    fields.front() = TextCell(path);
+    fields.back() = TextCell(reason);
     AddChainColumns(fields, columns);
     return fields;
 }
@@ -161,11 +170,11 @@ std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& 
         summary.Breaks.empty()
             ? ""
             : summary.Breaks.front().From + " -> " + summary.Breaks.front().To + ": " + BreakText(summary.Breaks.front());
-    return {WellFormedUtf8(chain.Files.front().Text), std::to_string(chain.Files.size()), TimeText(summary.StartTime),
+    return {TextCell(chain.Files.front().Text), std::to_string(chain.Files.size()), TimeText(summary.StartTime),
             TimeText(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
-            std::to_string(summary.Breaks.size()), chain.Missing ? WellFormedUtf8(chain.Missing->Name) : "",
-            chain.Loop ? WellFormedUtf8(chain.Loop->Name) : "", chain.Fork ? WellFormedUtf8(chain.Fork->Name) : "",
-            WellFormedUtf8(firstBreak)};
+            std::to_string(summary.Breaks.size()), chain.Missing ? TextCell(chain.Missing->Name + (chain.Missing->Why.empty() ? "" : " (" + chain.Missing->Why + ")")) : "",
+            chain.Loop ? TextCell(chain.Loop->Name) : "", chain.Fork ? TextCell(chain.Fork->Name) : "",
+            TextCell(firstBreak)};
 }
 
 std::string CsvRow(const std::vector<std::string>& fields) {

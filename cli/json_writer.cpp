@@ -98,7 +98,14 @@ std::string JsonChain(const Chain& chain, const ChainSummary& summary) {
                               {"to_value", !field ? Json() : check ? Json(b.ToCheck) : Json(b.ToValue)}});
     }
     auto end = [](const std::optional<ChainEnd>& e) {
-        return e ? Json{{"name", e->Name}, {"named_by", e->NamedBy}} : Json();
+        if (!e) {
+            return Json();
+        }
+        Json object{{"name", e->Name}, {"named_by", e->NamedBy}};
+        if (!e->Why.empty()) {
+            object["reason"] = e->Why;  // a file that is there, but no .wav
+        }
+        return object;
     };
     const Json line{{"type", "chain"},
                     {"chain", Json{{"files", files},

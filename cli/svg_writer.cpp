@@ -120,7 +120,7 @@ void AddMark(SessionPicture& picture, PictureChain& chain, bool placed, const Pi
 
 void WriteChain(WriterState& state, const Chain& chain, const ChainSummary& summary) {
     SessionPicture& picture = state.Picture;
-    picture.DurationMs += summary.WavFileDurationMillisec;
+    picture.DurationMs = SaturatingSum(picture.DurationMs, summary.WavFileDurationMillisec);
     PictureChain drawn;
     drawn.First = chain.Files.front().Text;
     drawn.Files = chain.Files.size();
@@ -154,7 +154,7 @@ void WriteChain(WriterState& state, const Chain& chain, const ChainSummary& summ
     for (const auto& [label, at] : ends) {
         if (at) {
             // As the text section tells it; only a fork has a First.
-            const std::string text = label + at->Name;
+            const std::string text = label + at->Name + (at->Why.empty() ? "" : " (" + at->Why + ")");
             AddMark(picture, drawn, placed, end, text,
                     text + " (named by " + at->NamedBy +
                         (at->First.empty() ? "" : ", already in the chain from " + at->First) + ")",

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/banner.h"
+#include "cli/progress.h"
 #include "cli/writers.h"
 #include "header/header_report.h"
 #include "header/print.h"
@@ -12,21 +13,26 @@
 namespace kalimber {
 namespace {
 
-void Begin(WriterState&, const CommandLineOptions& options) {
-    if (!Patches(options) && !options.Summary) {
-        PrintBanner();
-    }
-}
+// The banner comes with the first recording: a run that reports none
+// (a folder with no .wav file, a path that is not there) prints nothing.
+void Begin(WriterState&, const CommandLineOptions&) {}
 
 void Record(WriterState& state, const Recording& recording, const ChainColumns*) {
     if (state.Wrote) {
         Print("\n");
+    } else {
+        PrintBanner();
     }
     state.Wrote = true;
     PrintSelectedFile(recording.Text.c_str(), ShownText::Escaped);
     PrintHeaderSections(recording.Header, ShownText::Escaped);
-    // A fresh process shows 0 where it works out no duration.
-    PrintAdditionalLines(recording.Check, recording.Duration.value_or(0));
+    // A fresh process shows 0 where it works out no duration, and the low
+    // 32 bits of a longer one; a file cut inside its header shows as the
+    // run shows it, and why it fails is told beside.
+    PrintAdditionalLines(recording.Check, static_cast<std::uint32_t>(recording.Duration.value_or(0)));
+    if (recording.Check == RecordingCheck::Truncated) {
+        TellError("kalimber: " + EscapeControls(recording.Text) + ": " + TruncatedReason(recording.Size) + "\n");
+    }
 }
 
 // Errors are told on standard error alone.
@@ -64,7 +70,8 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
         }
     }
     if (chain.Missing) {
-        Print("   Missing: %s (named by %s)\n", EscapeControls(chain.Missing->Name).c_str(),
+        const std::string why = chain.Missing->Why.empty() ? "" : chain.Missing->Why + "; ";
+        Print("   Missing: %s (%snamed by %s)\n", EscapeControls(chain.Missing->Name).c_str(), why.c_str(),
               EscapeControls(chain.Missing->NamedBy).c_str());
     }
     if (chain.Loop) {

@@ -75,6 +75,10 @@ std::vector<std::string> CsvChainHeaderFields();
 std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& summary);
 std::string CsvRow(const std::vector<std::string>& fields);
 
+// A text cell of CSV: well-formed UTF-8, with a ' before a first character
+// that would make a spreadsheet read it as a formula (= + - @ tab CR).
+std::string TextCell(std::string_view text);
+
 // A time stamp as stored, however odd: YYYY-MM-DD hh:mm:ss.mmm.
 std::string TimeText(const TimeStamp& t);
 
