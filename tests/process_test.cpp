@@ -733,7 +733,7 @@ std::vector<Case> CommandLineCases() {
     auto tally = [](int files, int recordings, int notOrva, int unreadable) {
         return std::to_string(files) + " files: " + std::to_string(recordings) +
                (recordings == 1 ? " recording, " : " recordings, ") + std::to_string(notOrva) +
-               " not-orva, 0 unsupported-version, " + std::to_string(unreadable) + " could not be read\n";
+               " not-orva, 0 unsupported-version, 0 truncated, " + std::to_string(unreadable) + " could not be read\n";
     };
     const std::string missing = "No such file or directory";
     const Bytes emptyWav = PlainWav(0);  // its AUXI place all zero but "data"
@@ -953,7 +953,7 @@ std::vector<Case> CommandLineCases() {
              EXPECT_GT(age, std::chrono::minutes(59));
          }},
         {"unknown option", Where::Everywhere, {{"a.wav", sample, {}}}, {"--jsn", "a.wav"}, 2, "",
-         "kalimber: The following argument was not expected: --jsn\n" + usageHint},
+         "kalimber: unknown option '--jsn'\n" + usageHint},
         {"--json with --csv", Where::Everywhere, {}, {"--json", "--csv", "a.wav"}, 2, "",
          "kalimber: --json excludes --csv\n" + usageHint},
         {"no PATH", Where::Everywhere, {}, {"--json"}, 2, "", "kalimber: no PATH given\n" + usageHint},
@@ -1067,7 +1067,7 @@ std::vector<Case> CommandLineCases() {
          [=](const Exit& e) {
              EXPECT_NE(e.rawErr.find("\rreading "), std::string::npos) << e.rawErr;
              EXPECT_NE(e.rawErr.find(" of 101: d/a1"), std::string::npos);
-             const std::string summary = "101 files: 101 recordings, 0 not-orva, 0 unsupported-version, 0 could not be read";
+             const std::string summary = "101 files: 101 recordings, 0 not-orva, 0 unsupported-version, 0 truncated, 0 could not be read";
              EXPECT_TRUE(EndsWith(e.rawErr, " \r" + summary + "\r\n")) << e.rawErr;  // wiped first
          }},
         // Header text and names that would forge a line or reach the terminal.
@@ -1340,7 +1340,7 @@ std::vector<Case> CommandLineCases() {
              EXPECT_NE(e.out.find(",c.wav,,a.wav,\n"), std::string::npos) << e.out;  // a to b holds
              EXPECT_TRUE(EndsWith(e.out, ",,,a.wav,gap 5000 ms; CenterFreq 7100000 -> 7050000\n"));
          }},
-        {"--chain on a FIFO", Where::LinuxOnly, {}, {"--chain", "f.wav"}, 1, kBanner,
+        {"--chain on a FIFO: no banner", Where::LinuxOnly, {}, {"--chain", "f.wav"}, 1, "",
          "kalimber: f.wav: not a regular file\n", Before([] { mkfifo("f.wav", 0600); })},
         {"--chain on a first file that is not there", Where::Everywhere, {}, {"--chain", "--json", "nope.wav"}, 1,
          "{\"type\":\"error\",\"path\":\"nope.wav\",\"error\":\"No such file or directory\"}\n",
@@ -1365,8 +1365,97 @@ std::vector<Case> CommandLineCases() {
              EXPECT_NE(e.out.find("\n\xE5\xBD\x95\xE9\x9F\xB3 2.wav,123296,ok,160,"), std::string::npos) << e.out;
          }},
     };
+    // Edges a new user found: links out of the recordings, headers cut short,
+    // durations past 32 bits, spreadsheet formulas, holes in a picture, usage
+    // errors in the tool's words, folders without a recording.
+    auto cut = [&](std::size_t size) { return Bytes(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(size)); };
+    auto withText = [](const std::string& sn, const std::string& next) {
+        RecordingHeader h = sample::MakeHeader(1000);
+        sample::SetText(h.Orva.SN, sizeof h.Orva.SN, sn);
+        sample::SetText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName, next);
+        return RecordingWith(h, 1000);
+    };
+    const Bytes toBackup = part(0, "backup.bak");
+    const Bytes monthThirteen = [&] {
+        Bytes b = part(0, "");
+        b[46] = 13;  // StartTime's month: a chain of its own that holds, but no place in time
+        return b;
+    }();
+    // The run's report of the first 300 bytes, its DATA identifier of NULs escaped.
+    std::string cutReport = reportOf("t.wav", cut(300));
+    cutReport.replace(cutReport.find(std::string(4, '\0')), 4, "\\x00\\x00\\x00\\x00");
+    const std::string truncated = "kalimber: t.wav: truncated (300 bytes; a header needs 316)\n";
+    // 4 TiB at 192 kHz in blocks of 3072 frames: 357913941 blocks of 16 ms, 66 days.
+    const auto fourTiB = Before([] { MakeSparseRecording("big.wav", sample::MakeHeader(0), 4LL << 40); });
+    auto usage = [&](const char* name, std::vector<std::string> arguments, const std::string& error) {
+        return Case{name, Where::Everywhere, {{"a.wav", sample, {}}}, std::move(arguments), 2, "",
+                    "kalimber: " + error + "\n" + usageHint};
+    };
+    const Case edges[] = {
+        {"a chain never follows a link to a file that is no .wav, nor patches it", Where::Everywhere,
+         {{"cb/a.wav", toBackup, Patched(toBackup, 7050000, 150000)}, {"cb/backup.bak", sample, {}}},
+         {"--chain", "--cf", "7.05M", "cb"}, 1, "*", "1 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         endsWith("   Missing: backup.bak (not a .wav file; named by cb" + sep + "a.wav)\n")},
+        {"a link to x.WAV is followed", Where::Everywhere, {{"a.wav", part(0, "x.WAV"), {}}, {"x.WAV", part(160, ""), {}}},
+         {"--chain", "--json", "a.wav"}, 0, "*", "", {},
+         [](const Exit& e) {
+             const json chain = json::parse(e.out.substr(e.out.rfind("{\"type\":\"chain\"")))["chain"];
+             EXPECT_EQ(chain["files"], json::parse(R"(["a.wav","x.WAV"])"));
+             EXPECT_TRUE(chain["missing"].is_null());
+         }},
+        {"headers cut short: truncated where the family checks pass", Where::Everywhere,
+         {{"0.wav", cut(0), {}}, {"207.wav", cut(207), {}}, {"208.wav", cut(208), {}}, {"300.wav", cut(300), {}},
+          {"315.wav", cut(315), {}}},
+         {"--csv", "0.wav", "207.wav", "208.wav", "300.wav", "315.wav"}, 1, "*",
+         "5 files: 0 recordings, 3 not-orva, 0 unsupported-version, 2 truncated, 0 could not be read\n", {},
+         [](const Exit& e) {
+             for (const char* row : {"\n0.wav,0,not-orva,,", "\n207.wav,207,not-orva,,", "\n208.wav,208,not-orva,,",
+                                     "\n300.wav,300,truncated,,", "\n315.wav,315,truncated,,"}) {
+                 EXPECT_NE(e.out.find(row), std::string::npos) << row << e.out;
+             }
+         }},
+        {"a header cut short: the run's block, and why on standard error", Where::Everywhere, {{"t.wav", cut(300), {}}},
+         {"t.wav"}, 1, kBanner + cutReport, truncated},
+        {"a header cut short in JSON: no block mode, no duration", Where::Everywhere, {{"t.wav", cut(300), {}}},
+         {"--json", "-q", "t.wav"}, 1, "", ""},
+        {"a duration past 32 bits whole in JSON", Where::Everywhere, {}, {"--json", "big.wav"}, 0, "*", "", fourTiB,
+         [](const Exit& e) { EXPECT_EQ(json::parse(e.out)["WavFileDurationMillisec"], 5726623056u); }},
+        {"a duration past 32 bits whole in CSV, its low 32 bits in text", Where::Everywhere, {},
+         {"--csv", "big.wav"}, 0, "*", "", fourTiB,
+         [](const Exit& e) { EXPECT_NE(e.out.find("\nbig.wav,4398046511104,ok,5726623056,"), std::string::npos) << e.out; }},
+        {"a duration past 32 bits in text, as the run shows it", Where::Everywhere, {}, {"big.wav"}, 0, "*", "", fourTiB,
+         endsWith("   WavFileDurationMillisec: 1431655760\n")},
+        {"CSV: text that a spreadsheet would run as a formula", Where::Everywhere,
+         {{"=a.wav", withText("=cmd|' /C calc'!A0", "+b.wav"), {}}, {"+b.wav", withText("-3", "@d.wav"), {}},
+          {"-c.wav", withText("@4", "\t5"), {}}, {"@d.wav", withText("\r6", "-7"), {}}},
+         {"--csv", "--", "=a.wav", "+b.wav", "-c.wav", "@d.wav"}, 0, "*", tally(4, 4, 0, 0), {},
+         [](const Exit& e) {
+             for (const char* cell : {"\n'=a.wav,", ",'=cmd|' /C calc'!A0,'+b.wav,", "\n'+b.wav,", ",'-3,'@d.wav,",
+                                      "\n'-c.wav,", ",'@4,'\t5,", "\n'@d.wav,", ",\"'6\",'-7,"}) {  // its CR is taken out with the line ends
+                 EXPECT_NE(e.out.find(cell), std::string::npos) << cell << e.out;
+             }
+         }},
+        {"CSV: a name that starts with a tab", Where::LinuxOnly, {{"\tt.wav", sample, {}}}, {"--csv", "\tt.wav"}, 0,
+         csvHeader + "'\tt.wav" + csvSampleTail, ""},
+        {"--svg: a file not drawn fails the run", Where::Everywhere,
+         {{"m.wav", monthThirteen, {}}}, {"--svg", "m.wav"}, 1, "*", "", {},
+         [](const Exit& e) { EXPECT_NE(e.out.find("Not drawn: 1 file"), std::string::npos); }},
+        usage("a value option twice", {"--cf", "1", "--cf", "2", "a.wav"}, "--cf is given twice"),
+        usage("a value option without its value", {"a.wav", "--cf"}, "--cf needs a value (HZ)"),
+        usage("--version with a value", {"--version=1"}, "--version takes no value"),
+        usage("--help with a value", {"--help=x"}, "--help takes no value"),
+        usage("a flag with a value", {"--json=1", "a.wav"}, "--json takes no value"),
+        usage("a short flag with a value", {"-P=1", "a.wav"}, "-P takes no value"),
+        usage("an unknown short option among known ones", {"-qz", "a.wav"}, "unknown option '-z'"),
+        usage("an unknown long option with a value", {"--colour=red", "a.wav"}, "unknown option '--colour'"),
+        {"an empty folder: no banner", Where::Everywhere, {}, {"e"}, 1, "", "kalimber: e: no .wav files\n",
+         Before([] { std::filesystem::create_directory("e"); })},
+        {"a folder with no .wav file: no banner", Where::Everywhere, {{"e/c.txt", plain, {}}}, {"--chain", "e"}, 1, "",
+         "kalimber: e: no .wav files\n"},
+    };
     std::vector<Case> all(std::begin(cases), std::end(cases));
     all.insert(all.end(), std::begin(chains), std::end(chains));
+    all.insert(all.end(), std::begin(edges), std::end(edges));
     return all;
 }
 
