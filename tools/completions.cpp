@@ -9,23 +9,34 @@
 namespace kalimber::docs {
 namespace {
 
-constexpr const char* kFieldValue = "FIELD=VALUE";
-constexpr const char* kMadeBy = "made by make_docs from kalimber's option table; not to be changed by hand.\n";
+constexpr std::string_view kFieldValue = "FIELD=VALUE";
+constexpr std::string_view kMadeBy = "made by make_docs from kalimber's option table; not to be changed by hand.\n";
+
+std::string_view Letter(const OptionSpelling& o) {
+    return std::string_view(&o.Short, 1);
+}
+
+bool TakesFields(const OptionSpelling& o) {
+    return o.Value != nullptr && o.Value == kFieldValue;
+}
 
 // Every label of the table of fields with its =, and Check, for FIELD=VALUE.
 std::vector<std::string> FieldWords() {
     std::vector<std::string> words;
     for (const FieldRow& row : FieldTable) {
-        words.push_back(std::string(row.Label) + "=");
+        words.push_back(Cat({row.Label, "="}));
     }
     words.emplace_back("Check=");
     return words;
 }
 
-std::string Joined(const std::vector<std::string>& words, const std::string& between) {
+std::string Joined(const std::vector<std::string>& words, std::string_view between) {
     std::string out;
     for (const std::string& word : words) {
-        out += (out.empty() ? "" : between) + word;
+        if (!out.empty()) {
+            out += between;
+        }
+        out += word;
     }
     return out;
 }
@@ -34,7 +45,7 @@ std::string Joined(const std::vector<std::string>& words, const std::string& bet
 std::vector<std::string> TakingValues(const std::vector<OptionSpelling>& options, bool fields) {
     std::vector<std::string> names;
     for (const OptionSpelling& o : options) {
-        if (o.Value != nullptr && (std::string(o.Value) == kFieldValue) == fields) {
+        if (o.Value != nullptr && TakesFields(o) == fields) {
             names.emplace_back(o.Long);
         }
     }
@@ -42,10 +53,14 @@ std::vector<std::string> TakingValues(const std::vector<OptionSpelling>& options
 }
 
 // Text between single quotes: a quote as the shell writes it there.
-std::string Quoted(const std::string& text, const std::string& quote) {
+std::string Quoted(const std::string& text, std::string_view quote) {
     std::string out;
     for (const char c : text) {
-        out += c == '\'' ? quote : std::string(1, c);
+        if (c == '\'') {
+            out += quote;
+        } else {
+            out += c;
+        }
     }
     return out;
 }
@@ -56,85 +71,91 @@ std::string BashCompletion(const std::vector<OptionSpelling>& options, const std
     std::vector<std::string> words;
     for (const OptionSpelling& o : options) {
         if (o.Short != 0) {
-            words.push_back(std::string("-") + o.Short);
+            words.push_back(Cat({"-", Letter(o)}));
         }
         words.emplace_back(o.Long);
     }
     const std::vector<std::string> values = TakingValues(options, false);
     const std::vector<std::string> fields = TakingValues(options, true);
-    std::string script = "# bash completion for kalimber, " + std::string(kMadeBy) +
-                         "_kalimber() {\n"
-                         "    local cur=${COMP_WORDS[COMP_CWORD]} prev=\n"
-                         "    (( COMP_CWORD > 0 )) && prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-                         "    COMPREPLY=()\n"
-                         "    case $prev in\n";
+    std::string script = Cat({"# bash completion for kalimber, ", kMadeBy,
+                              "_kalimber() {\n"
+                              "    local cur=${COMP_WORDS[COMP_CWORD]} prev=\n"
+                              "    (( COMP_CWORD > 0 )) && prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+                              "    COMPREPLY=()\n"
+                              "    case $prev in\n"});
     if (!values.empty()) {
-        script += "        " + Joined(values, "|") + ") return ;;  # a number: nothing to offer\n";
+        script += Cat({"        ", Joined(values, "|"), ") return ;;  # a number: nothing to offer\n"});
     }
     if (!fields.empty()) {
-        script += "        " + Joined(fields, "|") +
-                  ")\n"
-                  "            compopt -o nospace 2>/dev/null\n"
-                  "            COMPREPLY=($(compgen -W '" + Joined(FieldWords(), " ") + "' -- \"$cur\"))\n"
-                  "            return ;;\n";
+        script += Cat({"        ", Joined(fields, "|"),
+                       ")\n"
+                       "            compopt -o nospace 2>/dev/null\n"
+                       "            COMPREPLY=($(compgen -W '",
+                       Joined(FieldWords(), " "),
+                       "' -- \"$cur\"))\n"
+                       "            return ;;\n"});
     }
-    script += "    esac\n"
-              "    if [[ $cur == -* ]]; then\n"
-              "        COMPREPLY=($(compgen -W '" + Joined(words, " ") + "' -- \"$cur\"))\n"
-              "        return\n"
-              "    fi\n"
-              "    # Folders, and the files a folder stands for: .wav in any case.\n"
-              "    compopt -o filenames 2>/dev/null\n"
-              "    local IFS=$'\\n'\n"
-              "    COMPREPLY=($(compgen -d -- \"$cur\") $(compgen -f -X '!*.[wW][aA][vV]' -- \"$cur\"))\n"
-              "    return 0\n"
-              "}\n"
-              "complete -F _kalimber kalimber\n";
+    script += Cat({"    esac\n"
+                   "    if [[ $cur == -* ]]; then\n"
+                   "        COMPREPLY=($(compgen -W '",
+                   Joined(words, " "),
+                   "' -- \"$cur\"))\n"
+                   "        return\n"
+                   "    fi\n"
+                   "    # Folders, and the files a folder stands for: .wav in any case.\n"
+                   "    compopt -o filenames 2>/dev/null\n"
+                   "    local IFS=$'\\n'\n"
+                   "    COMPREPLY=($(compgen -d -- \"$cur\") $(compgen -f -X '!*.[wW][aA][vV]' -- \"$cur\"))\n"
+                   "    return 0\n"
+                   "}\n"
+                   "complete -F _kalimber kalimber\n"});
     return script;
 }
 
 std::string ZshCompletion(const std::vector<OptionSpelling>& options, const std::vector<HelpBlock>& page) {
-    std::string script = "#compdef kalimber\n# zsh completion for kalimber, " + std::string(kMadeBy) + "_arguments -s -S \\\n";
+    std::string script = Cat({"#compdef kalimber\n# zsh completion for kalimber, ", kMadeBy, "_arguments -s -S \\\n"});
     for (const OptionSpelling& o : options) {
         std::string text;
         for (const char c : OptionText(page, o)) {
-            text += c == '[' ? "\\[" : c == ']' ? "\\]" : c == ':' ? "\\:" : std::string(1, c);
+            if (c == '[' || c == ']' || c == ':') {
+                text += '\\';
+            }
+            text += c;
         }
-        text = "[" + Quoted(text, "'\\''") + "]";
-        std::string spec = o.Short != 0 ? "'(-" + std::string(1, o.Short) + " " + o.Long + ")'{-" +
-                                              std::string(1, o.Short) + "," + o.Long + "}'" + text
-                                        : "'" + std::string(o.Long) + text;
+        text = Cat({"[", Quoted(text, "'\\''"), "]"});
+        std::string spec = o.Short != 0 ? Cat({"'(-", Letter(o), " ", o.Long, ")'{-", Letter(o), ",", o.Long, "}'", text})
+                                        : Cat({"'", o.Long, text});
         if (o.Value != nullptr) {
-            spec += std::string(":") + o.Value + ":";
-            if (std::string(o.Value) == kFieldValue) {
-                spec += "(" + Joined(FieldWords(), " ") + ")";
+            spec += Cat({":", o.Value, ":"});
+            if (TakesFields(o)) {
+                spec += Cat({"(", Joined(FieldWords(), " "), ")"});
             }
         }
-        script += "  " + spec + "' \\\n";
+        script += Cat({"  ", spec, "' \\\n"});
     }
     script += "  '*:recording or folder:_files -g \"*.(#i)wav(-.)\"'\n";
     return script;
 }
 
 std::string FishCompletion(const std::vector<OptionSpelling>& options, const std::vector<HelpBlock>& page) {
-    std::string script = "# fish completion for kalimber, " + std::string(kMadeBy) +
-                         "complete -c kalimber -f\n"
-                         "# Folders, and the files a folder stands for: .wav in any case.\n"
-                         "complete -c kalimber -a '(__fish_complete_path (commandline -ct) | "
-                         "string match -ri -- \"^[^\\t]*(?:/|\\.wav)(?:\\t.*)?\\$\")'\n";
+    std::string script = Cat({"# fish completion for kalimber, ", kMadeBy,
+                              "complete -c kalimber -f\n"
+                              "# Folders, and the files a folder stands for: .wav in any case.\n"
+                              "complete -c kalimber -a '(__fish_complete_path (commandline -ct) | "
+                              "string match -ri -- \"^[^\\t]*(?:/|\\.wav)(?:\\t.*)?\\$\")'\n"});
     for (const OptionSpelling& o : options) {
         script += "complete -c kalimber";
         if (o.Short != 0) {
-            script += std::string(" -s ") + o.Short;
+            script += Cat({" -s ", Letter(o)});
         }
-        script += std::string(" -l ") + (o.Long + 2);
+        script += Cat({" -l ", o.Long + 2});
         if (o.Value != nullptr) {
             script += " -x";
-            if (std::string(o.Value) == kFieldValue) {
-                script += " -a '" + Joined(FieldWords(), " ") + "'";
+            if (TakesFields(o)) {
+                script += Cat({" -a '", Joined(FieldWords(), " "), "'"});
             }
         }
-        script += " -d '" + Quoted(OptionText(page, o), "\\'") + "'\n";
+        script += Cat({" -d '", Quoted(OptionText(page, o), "\\'"), "'\n"});
     }
     return script;
 }
@@ -144,49 +165,56 @@ std::string PowerShellCompletion(const std::vector<OptionSpelling>& options, con
     for (const OptionSpelling& o : options) {
         const std::string text = Quoted(OptionText(page, o), "''");
         if (o.Short != 0) {
-            list += "        @('-" + std::string(1, o.Short) + "', '" + text + "'),\n";
+            list += Cat({"        @('-", Letter(o), "', '", text, "'),\n"});
         }
-        list += "        @('" + std::string(o.Long) + "', '" + text + "'),\n";
+        list += Cat({"        @('", o.Long, "', '", text, "'),\n"});
     }
     list.erase(list.size() - 2, 1);  // no comma after the last
     std::vector<std::string> fields;
     for (const std::string& name : TakingValues(options, true)) {
-        fields.push_back("'" + name + "'");
+        fields.push_back(Cat({"'", name, "'"}));
     }
     std::vector<std::string> fieldWords;
     for (const std::string& word : FieldWords()) {
-        fieldWords.push_back("'" + word + "'");
+        fieldWords.push_back(Cat({"'", word, "'"}));
     }
-    return "# PowerShell completion for kalimber, " + std::string(kMadeBy) +
-           "# Load it in a session with: . .\\kalimber.ps1 (or add that line to $PROFILE).\n"
-           "Register-ArgumentCompleter -Native -CommandName 'kalimber', 'kalimber.exe' -ScriptBlock {\n"
-           "    param($wordToComplete, $commandAst, $cursorPosition)\n"
-           "    $options = @(\n" + list + "    )\n"
-           "    $takeFields = @(" + Joined(fields, ", ") + ")\n"
-           "    $fields = @(" + Joined(fieldWords, ", ") + ")\n"
-           "    $before = @($commandAst.CommandElements | Where-Object { $_.Extent.EndOffset -lt $cursorPosition })\n"
-           "    if ($before.Count -gt 0 -and $takeFields -contains $before[-1].ToString()) {\n"
-           "        $fields | Where-Object { $_ -like \"$wordToComplete*\" } | ForEach-Object {\n"
-           "            [System.Management.Automation.CompletionResult]::new($_, $_, 'ParameterValue', $_)\n"
-           "        }\n"
-           "        return\n"
-           "    }\n"
-           "    if ($wordToComplete -like '-*') {\n"
-           "        foreach ($o in $options) {\n"
-           "            if ($o[0] -clike \"$wordToComplete*\") {\n"
-           "                [System.Management.Automation.CompletionResult]::new($o[0], $o[0], 'ParameterName', $o[1])\n"
-           "            }\n"
-           "        }\n"
-           "        return\n"
-           "    }\n"
-           "    # Folders, and the files a folder stands for: .wav in any case.\n"
-           "    Get-ChildItem -Path \"$wordToComplete*\" -ErrorAction SilentlyContinue |\n"
-           "        Where-Object { $_.PSIsContainer -or $_.Extension -ieq '.wav' } |\n"
-           "        ForEach-Object {\n"
-           "            $path = Resolve-Path -Relative -LiteralPath $_.FullName\n"
-           "            [System.Management.Automation.CompletionResult]::new(\"'$($path -replace \"'\", \"''\")'\", $_.Name, 'ProviderItem', $_.FullName)\n"
-           "        }\n"
-           "}\n";
+    return Cat({"# PowerShell completion for kalimber, ", kMadeBy,
+                "# Load it in a session with: . .\\kalimber.ps1 (or add that line to $PROFILE).\n"
+                "Register-ArgumentCompleter -Native -CommandName 'kalimber', 'kalimber.exe' -ScriptBlock {\n"
+                "    param($wordToComplete, $commandAst, $cursorPosition)\n"
+                "    $options = @(\n",
+                list,
+                "    )\n"
+                "    $takeFields = @(",
+                Joined(fields, ", "),
+                ")\n"
+                "    $fields = @(",
+                Joined(fieldWords, ", "),
+                ")\n"
+                "    $before = @($commandAst.CommandElements | Where-Object { $_.Extent.EndOffset -lt $cursorPosition })\n"
+                "    if ($before.Count -gt 0 -and $takeFields -contains $before[-1].ToString()) {\n"
+                "        $fields | Where-Object { $_ -like \"$wordToComplete*\" } | ForEach-Object {\n"
+                "            [System.Management.Automation.CompletionResult]::new($_, $_, 'ParameterValue', $_)\n"
+                "        }\n"
+                "        return\n"
+                "    }\n"
+                "    if ($wordToComplete -like '-*') {\n"
+                "        foreach ($o in $options) {\n"
+                "            if ($o[0] -clike \"$wordToComplete*\") {\n"
+                "                [System.Management.Automation.CompletionResult]::new($o[0], $o[0], 'ParameterName', $o[1])\n"
+                "            }\n"
+                "        }\n"
+                "        return\n"
+                "    }\n"
+                "    # Folders, and the files a folder stands for: .wav in any case.\n"
+                "    Get-ChildItem -Path \"$wordToComplete*\" -ErrorAction SilentlyContinue |\n"
+                "        Where-Object { $_.PSIsContainer -or $_.Extension -ieq '.wav' } |\n"
+                "        ForEach-Object {\n"
+                "            $path = Resolve-Path -Relative -LiteralPath $_.FullName\n"
+                "            [System.Management.Automation.CompletionResult]::new(\"'$($path -replace \"'\", \"''\")'\", "
+                "$_.Name, 'ProviderItem', $_.FullName)\n"
+                "        }\n"
+                "}\n"});
 }
 
 }  // namespace kalimber::docs

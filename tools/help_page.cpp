@@ -44,7 +44,10 @@ std::vector<HelpBlock> ReadHelpPage(std::string_view page) {
                 lastWasRow = true;
             }
             std::string& row = block.Rows.back().Text;
-            row += (row.empty() ? "" : " ") + std::string(text);
+            if (!row.empty()) {
+                row += ' ';
+            }
+            row += text;
             continue;
         }
         const std::size_t gap = text.find("  ");
@@ -57,6 +60,14 @@ std::vector<HelpBlock> ReadHelpPage(std::string_view page) {
         }
     }
     return blocks;
+}
+
+std::string Cat(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    for (const std::string_view part : parts) {
+        out += part;
+    }
+    return out;
 }
 
 std::string OptionText(const std::vector<HelpBlock>& page, const OptionSpelling& option) {

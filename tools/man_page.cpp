@@ -37,8 +37,13 @@ std::string Term(const std::string& term) {
         }
         const bool option = !word.empty() && word.front() == '-';
         const bool value = !word.empty() && word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ=.") == std::string::npos;
-        out += (out.empty() ? "" : " ") + std::string(option ? "\\fB" : value ? "\\fI" : "") + Roff(word) +
-               (option || value ? "\\fR" : "") + (comma ? "," : "");
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out += option ? "\\fB" : value ? "\\fI" : "";
+        out += Roff(word);
+        out += option || value ? "\\fR" : "";
+        out += comma ? "," : "";
         start = end + 1;
     }
     return out;
