@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/help.h"
+#include "cli/path_walk.h"
 #include "header/print.h"
 #include "platform/unicode.h"
 #include "app/version.h"
@@ -189,6 +190,54 @@ int ReadFrequencyOption(const char* name, const std::string& text, std::optional
     return UsageError(std::string(name) + ": '" + text + "' is not a whole number of hertz from 0 to 4294967295");
 }
 
+// A word that is a unit on its own: a slip such as --cf 7050 kHz.
+bool IsUnit(std::string_view word) {
+    static constexpr std::string_view kUnits[] = {"hz", "khz", "mhz", "ghz", "k", "m", "g", "ms", "s", "min", "h", "d"};
+    std::string folded(word);
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return std::find(std::begin(kUnits), std::end(kUnits), folded) != std::end(kUnits);
+}
+
+// A write never starts on doubt: every PATH must name something before the
+// first file is written, or nothing is. A PATH that is a unit comes from a
+// number and its unit written apart, and the option it belongs to is named.
+int CheckPathsOfAWrite(const std::vector<std::string>& arguments, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (NamesSomething(path)) {
+            continue;
+        }
+        if (!IsUnit(path)) {
+            return UsageError("'" + path + "' is no file or folder; nothing is written");
+        }
+        // The frequency just before it, as --cf 7050 or --cf=7050, with the
+        // unit where the two make one.
+        const auto at = std::find(arguments.begin(), arguments.end(), path);
+        std::string option;
+        std::string value;
+        if (at != arguments.begin()) {
+            const std::string& before = *(at - 1);
+            const std::size_t equals = before.find('=');
+            if (before.rfind("--", 0) == 0 && equals != std::string::npos) {
+                option = before.substr(0, equals);
+                value = before.substr(equals + 1);
+            } else if (at - arguments.begin() >= 2) {
+                option = *(at - 2);
+                value = before;
+            }
+        }
+        const bool frequency = std::any_of(OptionTable.begin(), OptionTable.end(), [&](const OptionSpelling& o) {
+            return option == o.Long && o.Value != nullptr && std::string_view(o.Value) == "HZ";
+        });
+        std::uint32_t hertz = 0;
+        if (frequency && ReadHertz(value + path, hertz) == HertzReading::Value) {
+            return UsageError("'" + path + "' is not a file: did you mean " + option + " " + value + path + "?");
+        }
+        return UsageError("'" + path + "' is not a file but a unit, apart from its number; nothing is written");
+    }
+    return -1;
+}
+
 }  // namespace
 
 int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options) {
@@ -290,6 +339,11 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     }
     if (patch && csv) {
         return UsageError("--csv reports; a patch writes text or --json");
+    }
+    if (patch) {
+        if (const int status = CheckPathsOfAWrite(arguments, options.Paths); status >= 0) {
+            return status;
+        }
     }
     options.Format = json ? OutputFormat::Json : csv ? OutputFormat::Csv : svg ? OutputFormat::Svg : OutputFormat::Text;
     return -1;

@@ -201,6 +201,16 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
     });
 }
 
+bool NamesSomething(const std::string& argument) {
+    const std::vector<std::string> expanded =
+        ShellExpandsWildcards ? std::vector<std::string>{argument} : ExpandWildcards(argument);
+    return std::any_of(expanded.begin(), expanded.end(), [](const std::string& text) {
+        std::error_code error;
+        // A dangling link names something: its open tells why it cannot be read.
+        return fs::symlink_status(PathFromText(text), error).type() != fs::file_type::not_found;
+    });
+}
+
 bool HasWavExtension(std::string_view name) {
     constexpr std::string_view kWav = ".wav";
     if (name.size() < kWav.size()) {

@@ -58,6 +58,11 @@ std::vector<std::string> ExpandWildcards(const std::string& argument);
 // * matches any run of characters, ? one character (UTF-8: one code point).
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
+// True where an argument names a file, a folder or anything else that is
+// there (wildcards expanded as the walk expands them); false where it names
+// nothing at all.
+bool NamesSomething(const std::string& argument);
+
 // True for a name that ends in .wav, in any case: what a folder stands for,
 // and all that a chain follows.
 bool HasWavExtension(std::string_view name);

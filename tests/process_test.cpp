@@ -860,10 +860,8 @@ std::vector<Case> CommandLineCases() {
         {"--version", Where::Everywhere, {}, {"-V"}, 0, "kalimber 1.0\n", ""},
         // -q: nothing on standard output in any form; what went wrong on standard error.
         {"-q: a JSON patch prints nothing, its failures are told", Where::Everywhere,
-         {{"a.wav", sample, patchedCf}, {"plain.wav", plain, {}}}, {"-q", "--json", "--cf", "7.05M", "a.wav", "plain.wav", "nope.wav"},
-         1, "",
-         "kalimber: plain.wav: not written: no AUXI chunk in this file\nkalimber: nope.wav: " + missing +
-             "\n1 patched, 0 unchanged, 1 refused, 1 failed\n"},
+         {{"a.wav", sample, patchedCf}, {"plain.wav", plain, {}}}, {"-q", "--json", "--cf", "7.05M", "a.wav", "plain.wav"},
+         1, "", "kalimber: plain.wav: not written: no AUXI chunk in this file\n1 patched, 0 unchanged, 1 refused, 0 failed\n"},
         {"CSV: an error row as wide as the header, and told", Where::Everywhere, {{"a.wav", sample, {}}},
          {"--chain", "--csv", "nope.wav", "a.wav"}, 1, "*", "kalimber: nope.wav: " + missing + "\n", {},
          [](const Exit& e) {
@@ -893,9 +891,21 @@ std::vector<Case> CommandLineCases() {
          "kalimber: --bw: '7.05m' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)\n" + usageHint},
         {"--csv with a patch", Where::Everywhere, {{"a.wav", sample, {}}}, {"--csv", "--cf", "7M", "a.wav"}, 2, "",
          "kalimber: --csv reports; a patch writes text or --json\n" + usageHint},
-        {"-q: a text patch prints nothing, a failed open is told", Where::Everywhere, {{"a.wav", sample, patchedCf}},
-         {"-q", "--cf", "7.05M", "a.wav", "nope.wav"}, 1, "",
-         "kalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n"},
+        // A write never starts on doubt: a PATH that names nothing, or a unit
+        // written apart from its number, and no file is written.
+        {"patch: a missing PATH among good ones writes nothing", Where::Everywhere,
+         {{"a.wav", sample, {}}, {"d/b.wav", sample, {}}}, {"-q", "--cf", "7.05M", "a.wav", "nope.wav", "d"}, 2, "",
+         "kalimber: 'nope.wav' is no file or folder; nothing is written\n" + usageHint},
+        {"patch: a unit apart from its number writes nothing", Where::Everywhere,
+         {{"d/a.wav", sample, {}}, {"d/b.wav", sample, {}}}, {"--cf", "7050", "kHz", "d"}, 2, "",
+         "kalimber: 'kHz' is not a file: did you mean --cf 7050kHz?\n" + usageHint},
+        {"patch: a unit after --bw=, in any case", Where::Everywhere, {{"a.wav", sample, {}}},
+         {"a.wav", "--bw=192", "KHZ"}, 2, "", "kalimber: 'KHZ' is not a file: did you mean --bw 192KHZ?\n" + usageHint},
+        {"patch: a unit that makes no frequency with its number", Where::Everywhere, {{"a.wav", sample, {}}},
+         {"--cf", "7M", "a.wav", "--", "ms"}, 2, "",
+         "kalimber: 'ms' is not a file but a unit, apart from its number; nothing is written\n" + usageHint},
+        {"patch: a file named as a unit is a path", Where::Everywhere, {{"k", sample, {}}}, {"--cf", "7100000", "k"}, 0,
+         "k: unchanged\n", "0 patched, 1 unchanged, 0 refused, 0 failed\n"},
         {"names as short as .wav and shorter in a folder", Where::Everywhere,
          {{"d/a", Bytes{'x'}, {}}, {"d/.wav", sample, {}}, {"d/b.wav", sample, {}}}, {"d"}, 0,
          kBanner + reportOf("d" + sep + ".wav", sample) + "\n" + reportOf("d" + sep + "b.wav", sample),
@@ -993,13 +1003,14 @@ std::vector<Case> CommandLineCases() {
          {"--dry-run", "--bw", "192000", "a.wav", "plain.wav"}, 1,
          "would patch a.wav: Bandwidth 150000 -> 192000\nplain.wav: not written: no AUXI chunk in this file\n",
          "1 would be patched, 0 unchanged, 1 refused, 0 failed\n"},
-        {"patch: JSON holds the old values, an unopenable path fails", Where::Everywhere,
+        {"patch: JSON holds the old values, an unopenable path fails", Where::LinuxOnly,
          {{"a.wav", sample, Patched(sample, 7100000, 0)}}, {"--json", "--bw", "0", "a.wav", "nope.wav"}, 1,
          R"({"type":"patch","path":"a.wav","result":"patched","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("after":{"CenterFreq":7100000,"Bandwidth":0},"error":null})" "\n"
          R"({"type":"patch","path":"nope.wav","result":"failed","before":null,"after":null,"error":")" + missing +
              "\"}\n",
-         "kalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n"},
+         "kalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n",
+         Before([] { std::filesystem::create_symlink("nowhere.wav", "nope.wav"); })},  // there, but no file behind it
         {"patch: a typo is a usage error, nothing opened", Where::Everywhere, {{"a.wav", sample, {}}},
          {"--cf", "7O50000", "a.wav"}, 2, "",
          "kalimber: --cf: '7O50000' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)\n" + usageHint},
