@@ -2,6 +2,7 @@
 // fields by label, RFC 4180 quoting, empty where JSON has null.
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/writers.h"
@@ -87,6 +88,17 @@ std::string TimeText(const TimeStamp& t) {
     put(t.Minute.Get(), 2, ':');
     put(t.Second.Get(), 2, '.');
     put(t.Millisecond.Get(), 3, '\0');
+    return text;
+}
+
+std::string DurationText(std::uint64_t ms) {
+    std::string text = std::to_string(ms / 3600000);
+    for (const auto& [value, digits] : {std::pair{ms / 60000 % 60, 2}, {ms / 1000 % 60, 2}, {ms % 1000, 3}}) {
+        const std::string number = std::to_string(value);
+        text += digits == 3 ? '.' : ':';
+        text.append(static_cast<std::size_t>(digits) - number.size(), '0');
+        text += number;
+    }
     return text;
 }
 

@@ -36,6 +36,7 @@ std::string_view Digits(std::string_view text, std::size_t& i) {
 
 const std::vector<OptionSpelling> OptionTable = {
     {0, "--json", nullptr},     {0, "--csv", nullptr},          {0, "--svg", nullptr},
+    {0, "--brief", nullptr},
     {'q', "--quiet", nullptr},  {'r', "--recursive", nullptr},  {0, "--cf", "HZ"},
     {0, "--bw", "HZ"},          {0, "--dry-run", nullptr},      {'P', "--preserve-mtime", nullptr},
     {0, "--chain", nullptr},    {0, "--max-gap", "MS"},         {0, "--summary", nullptr},
@@ -258,12 +259,14 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     bool json = false;
     bool csv = false;
     bool svg = false;
+    bool brief = false;
     std::string centerFreq;
     std::string bandwidth;
     std::string maxGap;
     app.add_flag("--json", json);
     app.add_flag("--csv", csv);
     app.add_flag("--svg", svg);
+    app.add_flag("--brief", brief);
     app.add_flag("-r,--recursive", options.Recursive);
     app.add_flag("-q,--quiet", options.Quiet);
     CLI::Option* cf = app.add_option("--cf", centerFreq)->type_name("HZ");
@@ -294,6 +297,9 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     }
     if (svg && (json || csv)) {
         return UsageError(std::string("--svg excludes ") + (json ? "--json" : "--csv"));
+    }
+    if (brief && (json || csv || svg)) {
+        return UsageError(std::string("--brief excludes ") + (json ? "--json" : csv ? "--csv" : "--svg"));
     }
     if (options.Paths.empty()) {
         return UsageError("no PATH given");
@@ -337,15 +343,19 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     if (options.Chain && options.Recursive && !svg) {
         return UsageError("--chain follows links within one folder; -r does not go with it");
     }
-    if (patch && csv) {
-        return UsageError("--csv reports; a patch writes text or --json");
+    if (patch && (csv || brief)) {
+        return UsageError(std::string(csv ? "--csv" : "--brief") + " reports; a patch writes text or --json");
     }
     if (patch) {
         if (const int status = CheckPathsOfAWrite(arguments, options.Paths); status >= 0) {
             return status;
         }
     }
-    options.Format = json ? OutputFormat::Json : csv ? OutputFormat::Csv : svg ? OutputFormat::Svg : OutputFormat::Text;
+    options.Format = json    ? OutputFormat::Json
+                     : csv   ? OutputFormat::Csv
+                     : svg   ? OutputFormat::Svg
+                     : brief ? OutputFormat::Brief
+                             : OutputFormat::Text;
     return -1;
 }
 

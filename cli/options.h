@@ -14,7 +14,7 @@ inline constexpr int ExitOk = 0;      // every path opened, every file a recordi
 inline constexpr int ExitFailed = 1;  // a path could not be opened, or a file failed
 inline constexpr int ExitUsage = 2;   // the command line itself is wrong
 
-enum class OutputFormat { Text, Json, Csv, Svg };
+enum class OutputFormat { Text, Json, Csv, Svg, Brief };
 
 struct CommandLineOptions {
     OutputFormat Format = OutputFormat::Text;

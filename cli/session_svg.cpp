@@ -66,13 +66,6 @@ std::string ClockText(std::int64_t ms, bool millisec) {
     return millisec ? text + "." + Digits(inDay % 1000, 3) : text;
 }
 
-// 5025678 ms -> "1:23:45.678".
-std::string DurationText(std::uint64_t ms) {
-    return std::to_string(ms / 3600000) + ":" + Digits(static_cast<std::int64_t>(ms / 60000 % 60), 2) + ":" +
-           Digits(static_cast<std::int64_t>(ms / 1000 % 60), 2) + "." +
-           Digits(static_cast<std::int64_t>(ms % 1000), 3);
-}
-
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }

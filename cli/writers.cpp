@@ -23,9 +23,10 @@ Writer PickWriter(const CommandLineOptions& options) {
     if (options.Format == OutputFormat::Svg) {
         return SvgWriter;
     }
-    Writer writer = options.Format == OutputFormat::Json  ? JsonWriter
-                    : options.Format == OutputFormat::Csv ? CsvWriter
-                                                          : TextWriter;
+    Writer writer = options.Format == OutputFormat::Json    ? JsonWriter
+                    : options.Format == OutputFormat::Csv   ? CsvWriter
+                    : options.Format == OutputFormat::Brief ? BriefWriter
+                                                            : TextWriter;
     if (options.Summary) {
         // The chain sections alone; in CSV, one row per chain.
         writer.Record = NoRecord;

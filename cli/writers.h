@@ -58,6 +58,7 @@ extern const Writer JsonWriter;
 extern const Writer CsvWriter;
 extern const Writer QuietWriter;
 extern const Writer SvgWriter;
+extern const Writer BriefWriter;
 
 // JSON lines, each with its "type": recording, error, chain or patch.
 std::string JsonRecord(const Recording& recording);
@@ -81,6 +82,9 @@ std::string TextCell(std::string_view text);
 
 // A time stamp as stored, however odd: YYYY-MM-DD hh:mm:ss.mmm.
 std::string TimeText(const TimeStamp& t);
+
+// A duration as hours, minutes, seconds and milliseconds: 5025678 -> "1:23:45.678".
+std::string DurationText(std::uint64_t ms);
 
 // One break: "gap 5000 ms", "overlap 20 ms", "CenterFreq 7100000 -> 7050000".
 std::string BreakText(const ChainBreak& b);

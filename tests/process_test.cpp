@@ -1459,6 +1459,44 @@ std::vector<Case> CommandLineCases() {
         usage("a short flag with a value", {"-P=1", "a.wav"}, "-P takes no value"),
         usage("an unknown short option among known ones", {"-qz", "a.wav"}, "unknown option '-z'"),
         usage("an unknown long option with a value", {"--colour=red", "a.wav"}, "unknown option '--colour'"),
+        // --brief: one line a file, in columns, the path last.
+        {"--brief: one line a file, aligned, reasons in the line", Where::Everywhere,
+         {{"a", sample, {}}, {std::string(196, 'x') + ".wav", sample, {}}, {"\xE5\xBD\x95\xE9\x9F\xB3.wav", sample, {}},
+          {"plain.wav", plain, {}}},
+         {"--brief", "a", std::string(196, 'x') + ".wav", "\xE5\xBD\x95\xE9\x9F\xB3.wav", "plain.wav", "nope.wav"}, 1, "*",
+         "kalimber: nope.wav: " + missing + "\n" + tally(5, 3, 1, 1), {},
+         [=](const Exit& e) {
+             std::istringstream lines(e.out);
+             std::vector<std::string> got;
+             for (std::string line; std::getline(lines, line);) {
+                 got.push_back(line);
+             }
+             ASSERT_EQ(got.size(), 6u);
+             EXPECT_EQ(got[0], "StartTime                    Duration       CenterFreq        Bandwidth  Check   "
+                               "             Path");
+             EXPECT_EQ(got[1], "2021-04-17 14:03:09.045   0:00:00.160     7100.000 kHz      150.000 kHz  ok      "
+                               "             a");
+             const std::size_t path = got[0].find("Path");
+             const std::string tails[] = {"", "a", std::string(196, 'x') + ".wav", "\xE5\xBD\x95\xE9\x9F\xB3.wav",
+                                          "plain.wav", "nope.wav: " + missing};
+             for (std::size_t i = 1; i < got.size(); ++i) {
+                 EXPECT_EQ(got[i].substr(path), tails[i]) << got[i];  // every path in one column
+             }
+             EXPECT_EQ(got[4].substr(0, 24), "-                       ");  // no AUXI chunk: no time
+             EXPECT_NE(got[4].find(" not-orva "), std::string::npos);
+             EXPECT_NE(got[5].find(" unreadable "), std::string::npos);
+         }},
+        {"--brief --chain: a line a chain, with its breaks", Where::Everywhere, gapAndFix, {"--brief", "--chain", "a.wav"},
+         1, "*", "", {},
+         endsWith("2021-04-17 14:03:14.365   0:00:00.160     7050.000 kHz      150.000 kHz  ok                   c.wav\n"
+                  "chain a.wav: 3 files, 2021-04-17 14:03:09.045 to 2021-04-17 14:03:14.525, 0:00:00.480, 2 breaks: "
+                  "b.wav -> c.wav gap 5000 ms; b.wav -> c.wav CenterFreq 7100000 -> 7050000\n")},
+        {"--brief: controls escaped, the next file named", Where::LinuxOnly, {{"a\nb.wav", forged, {}}},
+         {"--brief", "a\nb.wav"}, 0, "*", "", {},
+         endsWith("  ok                   a\\x0Ab.wav -> x\\x0A---Additional Information---\\x0A   "
+                  "WavFileDurationMillisec: 86400000\n")},
+        usage("--brief with --json", {"--brief", "--json", "a.wav"}, "--brief excludes --json"),
+        usage("--brief with a patch", {"--brief", "--cf", "7M", "a.wav"}, "--brief reports; a patch writes text or --json"),
         {"an empty folder: no banner", Where::Everywhere, {}, {"e"}, 1, "", "kalimber: e: no .wav files\n",
          Before([] { std::filesystem::create_directory("e"); })},
         {"a folder with no .wav file: no banner", Where::Everywhere, {{"e/c.txt", plain, {}}}, {"--chain", "e"}, 1, "",
