@@ -12,7 +12,6 @@ namespace kalimber {
 namespace {
 
 constexpr const FieldRow& kStart = FieldNamed("StartTime");
-constexpr const FieldRow& kStop = FieldNamed("StopTime");
 constexpr const FieldRow& kCenter = FieldNamed("CenterFreq");
 constexpr const FieldRow& kBandwidth = FieldNamed("Bandwidth");
 constexpr const FieldRow& kNext = FieldNamed("NextFileName");

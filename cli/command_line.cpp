@@ -157,7 +157,11 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
     bool allGood = true;
     FilesInChains inChains;  // each file in one chain only, however it is named
     std::map<std::string, PatchOutcome> outcomes;  // by name, for the argument at hand
+    // The files named and those of the folders named; links followed may
+    // lead to more, and the line then counts them without a total.
+    Progress progress = StartProgress(!options.Quiet, patch ? "patching" : "reading", CountPaths(options));
     const TakeFile take = [&](const FoundPath& found) {
+        StepProgress(progress, found.Text);
         if (!patch) {
             return LoadRecording(found);
         }
@@ -167,6 +171,9 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
     };
     // A file's line or record; false where it is no recording that passes.
     auto write = [&](const Recording& file, const ChainColumns& columns) {
+        if (progress.SharesScreen) {
+            HideProgress();
+        }
         if (!patch) {
             return Write(writer, state, file, csv ? &columns : nullptr) == Outcome::Recording;
         }
@@ -220,6 +227,9 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
                 allGood = write(file, ChainColumns{chain.Files.front().Text, link}) && allGood;
             }
             allGood = HoldsTogether(chain, summary) && allGood;
+            if (progress.SharesScreen) {
+                HideProgress();
+            }
             writer.Chain(state, chain, summary);
             if (!patch && OutputError() != 0) {
                 allGood = false;
@@ -233,6 +243,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
         }
         return patch || OutputError() == 0;
     });
+    HideProgress();
     return allGood;
 }
 

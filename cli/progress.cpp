@@ -31,7 +31,13 @@ std::size_t Columns(const std::string& text) {
 
 std::string ProgressLine(const char* verb, std::uint64_t done, std::uint64_t total, const std::string& path,
                          std::size_t width) {
-    const std::string head = std::string(verb) + " " + std::to_string(done) + " of " + std::to_string(total) + ": ";
+    // Links followed past the files counted: no total to show.
+    std::string head = std::string(verb) + " " + std::to_string(done);
+    if (done <= total) {
+        head += " of ";
+        head += std::to_string(total);
+    }
+    head += ": ";
     const std::string shown = EscapeControls(path);
     if (head.size() + Columns(shown) <= width) {
         return head + shown;

@@ -35,7 +35,7 @@ void TellError(const std::string& message);
 void StepProgress(Progress& progress, const std::string& path);
 
 // The line for done of total files with the path last, cut at its front
-// to fit within width columns.
+// to fit within width columns; "reading 7: a.wav" where done is past total.
 std::string ProgressLine(const char* verb, std::uint64_t done, std::uint64_t total, const std::string& path,
                          std::size_t width);
 

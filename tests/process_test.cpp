@@ -77,6 +77,11 @@ enum class Output { Pipe, ClosedPipe, DevFull, Closed };
 
 // A library preloaded into the tool whose fsync always fails; empty where
 // the build has none.
+#if defined(KALIMBER_SLOW_OPEN)
+const std::string kSlowOpen = KALIMBER_SLOW_OPEN;
+#else
+const std::string kSlowOpen;
+#endif
 #if defined(KALIMBER_FSYNC_FAILS)
 const std::string kFsyncFails = KALIMBER_FSYNC_FAILS;
 #else
@@ -524,6 +529,7 @@ struct Limits {
     rlim_t openFiles = RLIM_INFINITY;  // RLIMIT_NOFILE
     std::string preload;              // a library in LD_PRELOAD
     std::string failAt;               // which fsync of the preloaded library fails
+    std::string slowOpenMs;           // with kSlowOpen preloaded: how long each .wav takes to open
     Output output = Output::Pipe;
     bool errorsOnTerminal = false;  // standard error a pseudo-terminal, not a pipe
     // Called in the scratch folder before the tool starts, for what a row's
@@ -554,6 +560,13 @@ Limits FsyncFailing(const std::string& preload, const std::string& at) {
 Limits OutputTo(Output output) {
     Limits limits;
     limits.output = output;
+    return limits;
+}
+// Each .wav file takes ms milliseconds to open; standard error a terminal.
+Limits SlowOpens(const std::string& ms) {
+    Limits limits;
+    limits.slowOpenMs = ms;
+    limits.errorsOnTerminal = true;
     return limits;
 }
 Limits Before(std::function<void()> hook) {
@@ -604,6 +617,11 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
         if (limits.openFiles != RLIM_INFINITY) {
             const rlimit limit{limits.openFiles, limits.openFiles};
             setrlimit(RLIMIT_NOFILE, &limit);
+        }
+        if (!limits.slowOpenMs.empty()) {
+            setenv("LD_PRELOAD", kSlowOpen.c_str(), 1);
+            setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+            setenv("KALIMBER_SLOW_OPEN_MS", limits.slowOpenMs.c_str(), 1);
         }
         if (!limits.preload.empty()) {
             setenv("LD_PRELOAD", limits.preload.c_str(), 1);
@@ -757,6 +775,18 @@ std::vector<Case> CommandLineCases() {
         twoHundred.push_back({"d/a" + std::to_string(100 + i) + ".wav", small, {}});
         twoHundredPatched.push_back({"d/a" + std::to_string(100 + i) + ".wav", small, smallPatched});
     }
+    // The progress line was drawn on the terminal and wiped at the end.
+    auto progressShown = [](const std::string& verb) {
+        return [verb](const Exit& e) {
+            EXPECT_NE(e.rawErr.find("\r" + verb + " "), std::string::npos) << e.rawErr;
+            EXPECT_NE(e.rawErr.find(" of 101: d/a1"), std::string::npos) << e.rawErr;
+            // After the last line drawn: a carriage return, blanks over it, another.
+            const std::size_t wipe = e.rawErr.find('\r', e.rawErr.rfind("\r" + verb) + 1);
+            ASSERT_NE(wipe, std::string::npos) << e.rawErr;
+            const std::size_t after = e.rawErr.find_first_not_of(' ', wipe + 1);
+            EXPECT_TRUE(after > wipe + 1 && after != std::string::npos && e.rawErr[after] == '\r') << e.rawErr;
+        };
+    };
     const Bytes forged = [] {
         RecordingHeader h = sample::MakeHeader(1000);
         sample::SetText(h.Orva.SN, sizeof h.Orva.SN, "A\nB\x1B[31mC\xC2\x9B");
@@ -1081,6 +1111,14 @@ std::vector<Case> CommandLineCases() {
              const std::string summary = "101 files: 101 recordings, 0 not-orva, 0 unsupported-version, 0 truncated, 0 could not be read";
              EXPECT_TRUE(EndsWith(e.rawErr, " \r" + summary + "\r\n")) << e.rawErr;  // wiped first
          }},
+        // Every mode that reads many files shows the line, over a card slow
+        // enough for it, and wipes it again at the end.
+        {"progress on a terminal: --chain", Where::Direct, hundredThenZ, {"--chain", "--json", "d"}, 0, "*", "*",
+         SlowOpens("15"), progressShown("reading")},
+        {"progress on a terminal: --svg", Where::Direct, hundredThenZ, {"--svg", "d"}, 0, "*", "*", SlowOpens("15"),
+         progressShown("reading")},
+        {"progress on a terminal: --chain --cf", Where::Direct, hundredThenZ, {"-P", "--chain", "--cf", "7100000", "d"}, 0,
+         "*", "*", SlowOpens("15"), progressShown("patching")},
         // Header text and names that would forge a line or reach the terminal.
         {"text: controls escaped in fields and chain sections", Where::Everywhere, {{"f.wav", forged, {}}},
          {"--chain", "f.wav"}, 1, "*", "", {},
@@ -1517,7 +1555,8 @@ TEST_P(CommandLineRow, ReportsOrPatchesAndExits) {
     const bool windows = EndsWith(kExe, ".exe");
     const bool launched = !EnvOr("KALIMBER_LAUNCHER", "").empty();
     if ((c.where == Where::WindowsOnly && !windows) || (c.where == Where::LinuxOnly && windows) ||
-        (c.where == Where::Direct && (windows || launched)) || (!c.limits.failAt.empty() && kFsyncFails.empty())) {
+        (c.where == Where::Direct && (windows || launched)) || (!c.limits.failAt.empty() && kFsyncFails.empty()) ||
+        (!c.limits.slowOpenMs.empty() && kSlowOpen.empty())) {
         GTEST_SKIP() << "not for this build";
     }
     ScratchDir dir;
