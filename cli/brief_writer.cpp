@@ -97,12 +97,7 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
     for (const auto& [label, end] : ends) {
         if (end) {
             std::string text = label;
-            text += EscapeControls(end->Name);
-            if (!end->Why.empty()) {
-                text += " (";
-                text += end->Why;
-                text += ")";
-            }
+            text += EscapeControls(EndName(*end));
             breaks.push_back(std::move(text));
         }
     }

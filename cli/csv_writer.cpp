@@ -102,6 +102,16 @@ std::string DurationText(std::uint64_t ms) {
     return text;
 }
 
+std::string EndName(const ChainEnd& end) {
+    std::string text = end.Name;
+    if (!end.Why.empty()) {
+        text += " (";
+        text += end.Why;
+        text += ")";
+    }
+    return text;
+}
+
 std::string BreakText(const ChainBreak& b) {
     switch (b.Kind) {
         case BreakKind::Gap:
@@ -184,7 +194,7 @@ std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& 
             : summary.Breaks.front().From + " -> " + summary.Breaks.front().To + ": " + BreakText(summary.Breaks.front());
     return {TextCell(chain.Files.front().Text), std::to_string(chain.Files.size()), TimeText(summary.StartTime),
             TimeText(summary.StopTime), std::to_string(summary.WavFileDurationMillisec),
-            std::to_string(summary.Breaks.size()), chain.Missing ? TextCell(chain.Missing->Name + (chain.Missing->Why.empty() ? "" : " (" + chain.Missing->Why + ")")) : "",
+            std::to_string(summary.Breaks.size()), chain.Missing ? TextCell(EndName(*chain.Missing)) : "",
             chain.Loop ? TextCell(chain.Loop->Name) : "", chain.Fork ? TextCell(chain.Fork->Name) : "",
             TextCell(firstBreak)};
 }

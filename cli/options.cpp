@@ -56,12 +56,12 @@ std::string MisspelledOption(const std::vector<std::string>& arguments) {
         if (argument[1] != '-') {
             // One or more short flags: -q, -rq.
             for (std::size_t k = 1; k < argument.size(); ++k) {
-                const auto spec = std::find_if(OptionTable.begin(), OptionTable.end(),
+                const auto known = std::find_if(OptionTable.begin(), OptionTable.end(),
                                                [&](const OptionSpelling& o) { return o.Short == argument[k]; });
                 if (argument[k] == '=' && k > 1) {
                     return std::string("-") + argument[k - 1] + " takes no value";
                 }
-                if (spec == OptionTable.end()) {
+                if (known == OptionTable.end()) {
                     return "unknown option '-" + argument.substr(k, 1) + "'";
                 }
             }
@@ -69,23 +69,23 @@ std::string MisspelledOption(const std::vector<std::string>& arguments) {
         }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const auto spec = std::find_if(OptionTable.begin(), OptionTable.end(),
+        const auto known = std::find_if(OptionTable.begin(), OptionTable.end(),
                                        [&](const OptionSpelling& o) { return name == o.Long; });
-        if (spec == OptionTable.end()) {
+        if (known == OptionTable.end()) {
             return "unknown option '" + name + "'";
         }
-        if (spec->Value == nullptr) {
+        if (known->Value == nullptr) {
             if (equals != std::string::npos) {
                 return name + " takes no value";
             }
             continue;
         }
-        if (std::find(given.begin(), given.end(), &*spec) != given.end()) {
+        if (std::find(given.begin(), given.end(), &*known) != given.end()) {
             return name + " is given twice";
         }
-        given.push_back(&*spec);
+        given.push_back(&*known);
         if (equals == std::string::npos && ++i == arguments.size()) {
-            return name + " needs a value (" + spec->Value + ")";
+            return name + " needs a value (" + known->Value + ")";
         }
     }
     return "";

@@ -154,7 +154,8 @@ void WriteChain(WriterState& state, const Chain& chain, const ChainSummary& summ
     for (const auto& [label, at] : ends) {
         if (at) {
             // As the text section tells it; only a fork has a First.
-            const std::string text = label + at->Name + (at->Why.empty() ? "" : " (" + at->Why + ")");
+            std::string text = label;
+            text += EndName(*at);
             AddMark(picture, drawn, placed, end, text,
                     text + " (named by " + at->NamedBy +
                         (at->First.empty() ? "" : ", already in the chain from " + at->First) + ")",

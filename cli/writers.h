@@ -86,6 +86,10 @@ std::string TimeText(const TimeStamp& t);
 // A duration as hours, minutes, seconds and milliseconds: 5025678 -> "1:23:45.678".
 std::string DurationText(std::uint64_t ms);
 
+// The name a chain ends at, with why where it is there but not followed:
+// "backup.bak (not a .wav file)".
+std::string EndName(const ChainEnd& end);
+
 // One break: "gap 5000 ms", "overlap 20 ms", "CenterFreq 7100000 -> 7050000".
 std::string BreakText(const ChainBreak& b);
 
