@@ -14,6 +14,8 @@
 #include "cli/path_walk.h"
 #include "cli/progress.h"
 #include "cli/recording.h"
+#include "cli/repair.h"
+#include "cli/session_plan.h"
 #include "cli/writers.h"
 #include "header/print.h"
 #include "platform/platform.h"
@@ -111,7 +113,12 @@ int Report(const CommandLineOptions& options, const Writer& writer, WriterState&
         if (progress.SharesScreen) {
             HideProgress();
         }
-        allGood = Count(tally, Write(writer, state, LoadRecording(found), nullptr)) && allGood;
+        const Recording recording = LoadRecording(found);
+        if (recording.Error.empty() && !Mismatch(recording, options.Wheres).empty()) {
+            StepProgress(progress, found.Text);
+            return true;  // --where leaves it out
+        }
+        allGood = Count(tally, Write(writer, state, recording, nullptr)) && allGood;
         StepProgress(progress, found.Text);
         return OutputError() == 0;  // what comes after a lost line would mislead
     });
@@ -122,7 +129,7 @@ int Report(const CommandLineOptions& options, const Writer& writer, WriterState&
     return allGood ? ExitOk : ExitFailed;
 }
 
-int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state) {
+int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state, const FilePlans& plans) {
     writer.Begin(state, options);
     PatchTally tally;
     bool allFound = true;
@@ -137,12 +144,12 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
         if (progress.SharesScreen) {
             HideProgress();
         }
-        WritePatch(writer, state, PatchFile(found, options).Outcome, tally);
+        WritePatch(writer, state, PatchFile(found, options, &plans).Outcome, tally);
         StepProgress(progress, found.Text);
         return true;
     });
     HideProgress();
-    PrintPatchSummary(tally, options.DryRun);
+    PrintPatchSummary(tally, options);
     return allFound && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }
 
@@ -151,7 +158,7 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
 // the same open; a patch's line waits for its file's turn in the chain.
 // False when a file or a link fails.
 bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, WriterState& state,
-                         PatchTally& patched) {
+                         const FilePlans& plans, PatchTally& patched) {
     const bool patch = Patches(options);
     const bool csv = options.Format == OutputFormat::Csv;
     bool allGood = true;
@@ -165,7 +172,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
         if (!patch) {
             return LoadRecording(found);
         }
-        PatchedFile file = PatchFile(found, options);
+        PatchedFile file = PatchFile(found, options, &plans);
         outcomes[file.Outcome.Text] = file.Outcome;
         return std::move(file.Now);
     };
@@ -255,19 +262,31 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
         return status;
     }
     patch = Patches(options);
+    SessionPlan session;
+    if (patch && NeedsSessionPlan(options)) {
+        // Read before the first write: what will change, and what needs the whole session.
+        session = PlanSession(options);
+        if (options.Edits.Start && !options.Chain && session.Paths != 1) {
+            return TellUsageError("--start without --chain takes one file; the PATHs name " +
+                                  std::to_string(session.Paths));
+        }
+        for (const std::string& line : session.Changes) {
+            PrintError("%s\n", line.c_str());
+        }
+    }
     const Writer writer = PickWriter(options);
     WriterState state;
     if (!options.Chain) {
-        return patch ? Patch(options, writer, state) : Report(options, writer, state);
+        return patch ? Patch(options, writer, state, session.Plans) : Report(options, writer, state);
     }
     writer.Begin(state, options);
     PatchTally patched;
-    bool allGood = ReportOrPatchChains(options, writer, state, patched);
+    bool allGood = ReportOrPatchChains(options, writer, state, session.Plans, patched);
     writer.Finish(state);
     // A picture with holes is no picture of the whole session.
     allGood = allGood && state.Picture.Failures.empty();
     if (patch) {
-        PrintPatchSummary(patched, options.DryRun);
+        PrintPatchSummary(patched, options);
     }
     return allGood && patched.Refused == 0 && patched.Failed == 0 ? ExitOk : ExitFailed;
 }

@@ -2,6 +2,7 @@
 // table of fields, written with nlohmann-json, bad UTF-8 as U+FFFD.
 #include <nlohmann/json.hpp>
 
+#include "cli/field_values.h"
 #include "cli/writers.h"
 #include "platform/unicode.h"
 
@@ -127,16 +128,29 @@ std::string JsonError(const std::string& path, const std::string& reason) {
 }
 
 std::string JsonPatch(const PatchOutcome& outcome) {
-    auto values = [](const std::optional<PatchValues>& v) {
-        return v ? Json{{"CenterFreq", v->CenterFreq}, {"Bandwidth", v->Bandwidth}} : Json();
+    const std::vector<const FieldRow*> fields = RecordFields(outcome);
+    auto values = [&](const std::optional<RecordingHeader>& header) {
+        if (!header) {
+            return Json();
+        }
+        Json object = Json::object();
+        for (const FieldRow* row : fields) {
+            object[FieldName(*row)] = FieldValue(*header, *row);
+        }
+        return object;
     };
-    static constexpr const char* kNames[] = {"patched", "would-patch", "unchanged", "refused", "failed"};
-    return Dump(Json{{"type", "patch"},
-                     {"path", outcome.Text},
-                     {"result", kNames[static_cast<int>(outcome.Result)]},
-                     {"before", values(outcome.Before)},
-                     {"after", values(outcome.Before ? outcome.After : std::nullopt)},
-                     {"error", outcome.Error.empty() ? Json() : Json(outcome.Error)}});
+    static constexpr const char* kNames[] = {"patched", "would-patch", "unchanged", "refused", "failed", "skipped"};
+    const bool skipped = outcome.Result == PatchResult::Skipped;
+    Json record{{"type", "patch"},
+                {"path", outcome.Text},
+                {"result", kNames[static_cast<int>(outcome.Result)]},
+                {"before", values(outcome.Before)},
+                {"after", values(outcome.Before ? outcome.After : std::nullopt)},
+                {"error", outcome.Error.empty() || skipped ? Json() : Json(outcome.Error)}};
+    if (skipped) {
+        record["reason"] = outcome.Error;
+    }
+    return Dump(record);
 }
 
 std::string WellFormedUtf8(std::string_view bytes) {

@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/calendar.h"
+#include "cli/field_values.h"
 #include "cli/help.h"
 #include "cli/path_walk.h"
 #include "header/print.h"
@@ -19,8 +21,7 @@ namespace {
 constexpr const char* kUsageHint = "Try 'kalimber --help'.\n";
 
 int UsageError(const std::string& message) {
-    PrintError("kalimber: %s\n%s", EscapeControls(message).c_str(), kUsageHint);
-    return ExitUsage;
+    return TellUsageError(message);
 }
 
 // Digits from text at i, as they are; i is left after them.
@@ -34,11 +35,23 @@ std::string_view Digits(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
+int TellUsageError(const std::string& message) {
+    PrintError("kalimber: %s\n%s", EscapeControls(message).c_str(), kUsageHint);
+    return ExitUsage;
+}
+
+bool Repeatable(const OptionSpelling& option) {
+    return option.Value != nullptr && std::string_view(option.Value) == "FIELD=VALUE";
+}
+
 const std::vector<OptionSpelling> OptionTable = {
     {0, "--json", nullptr},     {0, "--csv", nullptr},          {0, "--svg", nullptr},
     {0, "--brief", nullptr},
     {'q', "--quiet", nullptr},  {'r', "--recursive", nullptr},  {0, "--cf", "HZ"},
-    {0, "--bw", "HZ"},          {0, "--dry-run", nullptr},      {'P', "--preserve-mtime", nullptr},
+    {0, "--bw", "HZ"},          {0, "--set", "FIELD=VALUE"},    {0, "--shift", "DURATION"},
+    {0, "--start", "TIME"},     {0, "--stop-from-duration", nullptr}, {0, "--relink", nullptr},
+    {0, "--fix-sizes", nullptr}, {0, "--where", "FIELD=VALUE"},
+    {0, "--dry-run", nullptr},  {'P', "--preserve-mtime", nullptr},
     {0, "--chain", nullptr},    {0, "--max-gap", "MS"},         {0, "--summary", nullptr},
     {'h', "--help", nullptr},   {'V', "--version", nullptr},
 };
@@ -80,7 +93,7 @@ std::string MisspelledOption(const std::vector<std::string>& arguments) {
             }
             continue;
         }
-        if (std::find(given.begin(), given.end(), &*known) != given.end()) {
+        if (std::find(given.begin(), given.end(), &*known) != given.end() && !Repeatable(*known)) {
             return name + " is given twice";
         }
         given.push_back(&*known);
@@ -175,22 +188,6 @@ bool ParseMaxGap(std::string_view text, std::int64_t& milliseconds) {
 
 namespace {
 
-// A --cf or --bw value, or the usage error that names what is wrong with it.
-int ReadFrequencyOption(const char* name, const std::string& text, std::optional<std::uint32_t>& value) {
-    std::uint32_t hertz = 0;
-    switch (ReadHertz(text, hertz)) {
-        case HertzReading::Value:
-            value = hertz;
-            return -1;
-        case HertzReading::NotAFrequency:
-            return UsageError(std::string(name) + ": '" + text +
-                              "' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)");
-        case HertzReading::OutOfRange:
-            break;
-    }
-    return UsageError(std::string(name) + ": '" + text + "' is not a whole number of hertz from 0 to 4294967295");
-}
-
 // A word that is a unit on its own: a slip such as --cf 7050 kHz.
 bool IsUnit(std::string_view word) {
     static constexpr std::string_view kUnits[] = {"hz", "khz", "mhz", "ghz", "k", "m", "g", "ms", "s", "min", "h", "d"};
@@ -239,6 +236,120 @@ int CheckPathsOfAWrite(const std::vector<std::string>& arguments, const std::vec
     return -1;
 }
 
+// Each value option's value joined to it (--shift=-1h), so that a value
+// that starts with - is never read as an option.
+std::vector<std::string> JoinValues(const std::vector<std::string>& arguments) {
+    std::vector<std::string> joined;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--") {
+            joined.insert(joined.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+            break;
+        }
+        const bool value = std::any_of(OptionTable.begin(), OptionTable.end(), [&](const OptionSpelling& o) {
+            return o.Value != nullptr && argument == o.Long;
+        });
+        if (value && i + 1 < arguments.size()) {
+            joined.push_back(argument + "=" + arguments[++i]);
+        } else {
+            joined.push_back(argument);
+        }
+    }
+    return joined;
+}
+
+// The fields --set takes, for its usage errors.
+std::string SettableFields() {
+    std::string list;
+    for (const FieldRow& row : FieldTable) {
+        if (Settable(row)) {
+            list += list.empty() ? "" : ", ";
+            list += FieldName(row);
+        }
+    }
+    return list;
+}
+
+// Splits FIELD=VALUE; false where there is no =.
+bool SplitAssignment(const std::string& text, std::string& field, std::string& value) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        return false;
+    }
+    field = text.substr(0, equals);
+    value = text.substr(equals + 1);
+    return true;
+}
+
+// --set, --cf and --bw into the settings; -1, or the usage error's status.
+int ReadSettings(const std::vector<std::string>& sets, const std::string* centerFreq, const std::string* bandwidth,
+                 std::vector<FieldSetting>& settings) {
+    struct Given {
+        const FieldRow* Row;
+        std::string Value;
+        std::string Option;
+    };
+    std::vector<Given> given;
+    if (centerFreq != nullptr) {
+        given.push_back({&FieldNamed("CenterFreq"), *centerFreq, "--cf"});
+    }
+    if (bandwidth != nullptr) {
+        given.push_back({&FieldNamed("Bandwidth"), *bandwidth, "--bw"});
+    }
+    for (const std::string& set : sets) {
+        std::string name;
+        std::string value;
+        if (!SplitAssignment(set, name, value)) {
+            return UsageError("--set: '" + set + "' is not FIELD=VALUE");
+        }
+        const FieldChoice field = FindField(name);
+        if (!field.Found || field.Row == nullptr || !Settable(*field.Row)) {
+            return UsageError("--set: '" + name + "' cannot be set; the fields that can: " + SettableFields());
+        }
+        given.push_back({field.Row, value, "--set"});
+    }
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const FieldRow* row = given[i].Row;
+        for (std::size_t k = 0; k < i; ++k) {
+            if (given[k].Row == row) {
+                return UsageError(FieldName(*row) + " is set twice");
+            }
+        }
+        FieldSetting setting;
+        setting.Row = row;
+        if (const std::string reason = ReadSetting(*row, given[i].Value, setting.Bytes); !reason.empty()) {
+            // "CenterFreq: '7O50' is not ...": --cf and --bw name themselves in place of the field.
+            const std::string name = FieldName(*row);
+            return UsageError(given[i].Option == "--set" ? "--set " + reason
+                                                         : given[i].Option + reason.substr(name.size()));
+        }
+        settings.push_back(setting);
+    }
+    return -1;
+}
+
+int ReadWheres(const std::vector<std::string>& wheres, std::vector<FieldWanted>& wanted) {
+    for (const std::string& where : wheres) {
+        std::string name;
+        std::string value;
+        if (!SplitAssignment(where, name, value)) {
+            return UsageError("--where: '" + where + "' is not FIELD=VALUE");
+        }
+        const FieldChoice field = FindField(name);
+        if (!field.Found) {
+            return UsageError("--where: '" + name + "' is no field of the report (a label such as CenterFreq, "
+                              "CHUNK.Label such as RIFF.CnkSize, or Check)");
+        }
+        std::string reason;
+        FieldWanted one{field.Row, ReadWanted(field, value, reason)};
+        if (!reason.empty()) {
+            return UsageError("--where " + reason);
+        }
+        wanted.push_back(std::move(one));
+    }
+    return -1;
+}
+
 }  // namespace
 
 int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options) {
@@ -271,6 +382,17 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     app.add_flag("-q,--quiet", options.Quiet);
     CLI::Option* cf = app.add_option("--cf", centerFreq)->type_name("HZ");
     CLI::Option* bw = app.add_option("--bw", bandwidth)->type_name("HZ");
+    std::vector<std::string> sets;
+    std::vector<std::string> wheres;
+    std::string shift;
+    std::string start;
+    app.add_option("--set", sets)->type_name("FIELD=VALUE");
+    app.add_option("--where", wheres)->type_name("FIELD=VALUE");
+    CLI::Option* shiftOption = app.add_option("--shift", shift)->type_name("DURATION");
+    CLI::Option* startOption = app.add_option("--start", start)->type_name("TIME");
+    app.add_flag("--stop-from-duration", options.Edits.StopFromDuration);
+    app.add_flag("--relink", options.Edits.Relink);
+    app.add_flag("--fix-sizes", options.Edits.FixSizes);
     CLI::Option* dryRun = app.add_flag("--dry-run", options.DryRun);
     CLI::Option* keepTime = app.add_flag("-P,--preserve-mtime", options.PreserveMtime);
     app.add_flag("--chain", options.Chain);
@@ -280,7 +402,8 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     app.add_option("PATH", options.Paths);
     try {
         // CLI11 takes a list of arguments last first.
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        const std::vector<std::string> joined = JoinValues(arguments);
+        std::vector<std::string> reversed(joined.rbegin(), joined.rend());
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         Print("%s", HelpText);
@@ -304,26 +427,53 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     if (options.Paths.empty()) {
         return UsageError("no PATH given");
     }
-    const bool patch = cf->count() > 0 || bw->count() > 0;
-    if (cf->count() > 0) {
-        if (const int status = ReadFrequencyOption("--cf", centerFreq, options.CenterFreq); status >= 0) {
-            return status;
+    // The parser takes the arguments last first: the repeated ones back in order.
+    std::reverse(sets.begin(), sets.end());
+    std::reverse(wheres.begin(), wheres.end());
+    if (const int status = ReadSettings(sets, cf->count() > 0 ? &centerFreq : nullptr,
+                                        bw->count() > 0 ? &bandwidth : nullptr, options.Edits.Sets);
+        status >= 0) {
+        return status;
+    }
+    if (const int status = ReadWheres(wheres, options.Wheres); status >= 0) {
+        return status;
+    }
+    Repairs& edits = options.Edits;
+    if (shiftOption->count() > 0 && !(edits.ShiftMs = ReadDuration(shift))) {
+        return UsageError("--shift: '" + shift +
+                          "' is not a duration in whole milliseconds (+1h, -1h30min, +2.5s, -250ms or -01:30:00)");
+    }
+    if (startOption->count() > 0 && !(edits.Start = ReadTime(start))) {
+        return UsageError("--start: '" + start + "' is not a time YYYY-MM-DDTHH:MM:SS[.mmm] on a real date from 1601 to 30827");
+    }
+    const bool patch = Patches(options);
+    const bool moves = edits.ShiftMs || edits.Start || edits.StopFromDuration;
+    for (const FieldSetting& setting : edits.Sets) {
+        const std::string name = FieldName(*setting.Row);
+        if (moves && (name == "StartTime" || name == "StopTime")) {
+            return UsageError("--set " + name + "= excludes " +
+                              (edits.ShiftMs ? "--shift" : edits.Start ? "--start" : "--stop-from-duration"));
+        }
+        if (edits.Relink && name == "NextFileName") {
+            return UsageError("--set NextFileName= excludes --relink");
         }
     }
-    if (bw->count() > 0) {
-        if (const int status = ReadFrequencyOption("--bw", bandwidth, options.Bandwidth); status >= 0) {
-            return status;
-        }
+    if (edits.ShiftMs && edits.Start) {
+        return UsageError("--shift excludes --start");
+    }
+    if (edits.Relink && options.Chain) {
+        return UsageError("--relink writes the links that --chain follows; the two do not go together");
     }
     if (maxGapOption->count() > 0 && !ParseMaxGap(maxGap, options.MaxGapMs)) {
         return UsageError("--max-gap: '" + maxGap + "' is not a whole number of milliseconds from 0 to " +
                           std::to_string(MaxGapLimitMs));
     }
+    constexpr const char* kEdits = "an edit (--cf, --bw, --set, --shift, --start, --stop-from-duration, --relink or --fix-sizes)";
     if (dryRun->count() > 0 && !patch) {
-        return UsageError("--dry-run needs --cf or --bw");
+        return UsageError(std::string("--dry-run needs ") + kEdits);
     }
     if (keepTime->count() > 0 && !patch) {
-        return UsageError("--preserve-mtime needs --cf or --bw");
+        return UsageError(std::string("--preserve-mtime needs ") + kEdits);
     }
     if (svg && patch) {
         return UsageError("--svg draws a report; a patch writes text or --json");
@@ -334,8 +484,11 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     // The picture is of the chains, with or without --chain; and of the
     // subfolders' chains with -r.
     options.Chain = options.Chain || svg;
-    if (maxGapOption->count() > 0 && !options.Chain) {
-        return UsageError("--max-gap needs --chain");
+    if (maxGapOption->count() > 0 && !options.Chain && !edits.Relink) {
+        return UsageError("--max-gap needs --chain or --relink");
+    }
+    if (!options.Wheres.empty() && options.Chain && !patch) {
+        return UsageError("--where picks the files of a patch or a report; a chain is shown whole");
     }
     if (summary->count() > 0 && (!options.Chain || patch)) {
         return UsageError("--summary goes with --chain, without a patch");

@@ -2,11 +2,14 @@
 // A usage error is found here, before any file is opened.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "header/fields.h"
 
 namespace kalimber {
 
@@ -16,13 +19,37 @@ inline constexpr int ExitUsage = 2;   // the command line itself is wrong
 
 enum class OutputFormat { Text, Json, Csv, Svg, Brief };
 
+// --set FIELD=VALUE (and --cf, --bw): the bytes the field is to hold.
+struct FieldSetting {
+    const FieldRow* Row = nullptr;
+    std::array<std::uint8_t, 96> Bytes{};
+};
+
+// --where FIELD=VALUE: a file matches where its field (or, with Row null,
+// its check) reads as Value.
+struct FieldWanted {
+    const FieldRow* Row = nullptr;
+    std::string Value;
+};
+
+// What a write mode changes in each file it takes.
+struct Repairs {
+    std::vector<FieldSetting> Sets;
+    std::optional<std::int64_t> ShiftMs;  // StartTime and StopTime moved by this
+    std::optional<TimeStamp> Start;        // the (first) file starts then
+    bool StopFromDuration = false;         // StopTime is StartTime plus the duration
+    bool Relink = false;                   // NextFileName chains the files in time order
+    bool FixSizes = false;                 // the RIFF and data chunk sizes fit the file
+};
+
 struct CommandLineOptions {
     OutputFormat Format = OutputFormat::Text;
     bool Recursive = false;
     bool Quiet = false;
-    // Either one set: the patch mode.
-    std::optional<std::uint32_t> CenterFreq;
-    std::optional<std::uint32_t> Bandwidth;
+    // Any one given: the patch mode.
+    Repairs Edits;
+    // The files a patch takes, or a report shows.
+    std::vector<FieldWanted> Wheres;
     bool DryRun = false;
     bool PreserveMtime = false;
     // Follow NextFileName from each file, or find the chains of each folder.
@@ -35,7 +62,8 @@ struct CommandLineOptions {
 
 // True when the options ask for a patch rather than a report.
 inline bool Patches(const CommandLineOptions& options) {
-    return options.CenterFreq.has_value() || options.Bandwidth.has_value();
+    const Repairs& e = options.Edits;
+    return !e.Sets.empty() || e.ShiftMs || e.Start || e.StopFromDuration || e.Relink || e.FixSizes;
 }
 
 // The longest gap --max-gap takes: a day.
@@ -52,9 +80,15 @@ struct OptionSpelling {
 // Every option the command line knows, in the order of the help page.
 extern const std::vector<OptionSpelling> OptionTable;
 
+// Tells a usage error in one line and "Try 'kalimber --help'."; ExitUsage.
+int TellUsageError(const std::string& message);
+
+// True for an option that may be given more than once (--set, --where).
+bool Repeatable(const OptionSpelling& option);
+
 // Why the arguments are no command line, in the tool's own words (an
 // unknown option, a value missing or given to a flag, a value option given
-// twice), or empty where their shape is right. Looks at the shape only.
+// twice, where it is not repeatable), or empty where their shape is right. Looks at the shape only.
 std::string MisspelledOption(const std::vector<std::string>& arguments);
 
 // Reads the arguments (the program's name not among them) into options.

@@ -1,12 +1,15 @@
-// Each file opened once, refused without an AUXI chunk, written with the one
-// 172-byte AUXI write (undone where it falls short), synced, read back, closed.
+// Each file opened once, its repair worked out, the changed fields written
+// one write per run of adjacent bytes (undone where one falls short),
+// synced, read back, closed.
 #include "cli/patch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
 
+#include "cli/field_values.h"
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
@@ -14,69 +17,103 @@
 namespace kalimber {
 namespace {
 
-PatchValues StoredValues(const RecordingHeader& header) {
-    return {header.Auxi.CenterFreq.Get(), header.Auxi.Bandwidth.Get()};
-}
+struct ByteRun {
+    std::size_t Offset = 0;
+    std::size_t Length = 0;
+};
 
-void SetValues(RecordingHeader& header, const PatchValues& values) {
-    header.Auxi.CenterFreq.Set(values.CenterFreq);
-    header.Auxi.Bandwidth.Set(values.Bandwidth);
+// The fields whose bytes change, as runs of adjacent bytes.
+std::vector<ByteRun> ChangedRuns(const RecordingHeader& before, const RecordingHeader& after,
+                                 const std::vector<const FieldRow*>& fields) {
+    std::vector<ByteRun> runs;
+    for (const FieldRow* row : fields) {
+        if (std::memcmp(HeaderBytes(before) + row->Offset, HeaderBytes(after) + row->Offset, row->Width) == 0) {
+            continue;
+        }
+        if (!runs.empty() && runs.back().Offset + runs.back().Length == row->Offset) {
+            runs.back().Length += row->Width;
+        } else {
+            runs.push_back({row->Offset, row->Width});
+        }
+    }
+    return runs;
 }
 
 std::string SystemReason() {
     return errno != 0 ? std::strerror(errno) : "the system gave no reason";
 }
 
-// The two values as the file holds them now, read afresh; false (with the
-// reason) where they cannot be read.
-bool ReadBack(std::FILE* recording, PatchValues& values, std::string& reason) {
-    std::uint8_t chunk[AuxiSpan.Length];
+// Writes the runs of image; false (errno set) at the first that fails or falls short.
+bool WriteRuns(std::FILE* recording, const RecordingHeader& image, const std::vector<ByteRun>& runs) {
+    for (const ByteRun& run : runs) {
+        if (!SeekFile(recording, static_cast<std::int64_t>(run.Offset), SEEK_SET) ||
+            g_Platform.WriteBytes(HeaderBytes(image) + run.Offset, run.Length, recording) != run.Length) {
+            return false;
+        }
+    }
+    return std::fflush(recording) == 0;
+}
+
+// The header as the file holds it now, read afresh over the loaded image
+// (bytes past the file's end stay as they were); false with the reason
+// where it cannot be read.
+bool ReadBack(std::FILE* recording, RecordingHeader& header, std::int64_t size, std::string& reason) {
+    const std::size_t length = static_cast<std::size_t>(std::min<std::int64_t>(size, HeaderSize));
     errno = 0;
-    if (!SeekFile(recording, static_cast<std::int64_t>(AuxiSpan.Offset), SEEK_SET) ||
-        std::fread(chunk, 1, sizeof chunk, recording) != sizeof chunk) {
+    if (!SeekFile(recording, 0, SEEK_SET) || std::fread(HeaderBytes(header), 1, length, recording) != length) {
         reason = SystemReason();
         return false;
     }
-    AuxiChunk auxi;
-    std::memcpy(&auxi, chunk, sizeof auxi);
-    values = {auxi.CenterFreq.Get(), auxi.Bandwidth.Get()};
     return true;
+}
+
+// "CenterFreq 7100000, Bandwidth 150000": the fields a record holds, as the file holds them.
+std::string Held(const RecordingHeader& header, const std::vector<const FieldRow*>& fields) {
+    std::string text;
+    for (const FieldRow* row : fields) {
+        text += text.empty() ? "" : ", ";
+        text += FieldName(*row);
+        text += ' ';
+        text += ShownValue(header, *row);
+    }
+    return text;
 }
 
 // What a write to the file came to: empty, or why it failed; held is what the
 // file holds afterwards where that could be read back.
 struct Written {
     std::string Error;
-    std::optional<PatchValues> Held;
+    std::optional<RecordingHeader> Held;
 };
 
-// Writes the new values and checks them as read back. A write that fails or
-// falls short is undone: the old chunk is written back and synced, and the
+// Writes the new fields and checks them as read back. A write that fails or
+// falls short is undone: the old bytes are written back and synced, and the
 // header read back tells what the file now holds.
-Written WriteValues(std::FILE* recording, const RecordingHeader& loaded, const PatchValues& after) {
-    RecordingHeader header = loaded;
-    SetValues(header, after);
+Written WriteEdit(std::FILE* recording, const Recording& now, const RecordingHeader& after,
+                  const std::vector<ByteRun>& runs, const std::vector<const FieldRow*>& shown) {
     errno = 0;
-    if (!StoreAuxiChunk(recording, header) || std::fflush(recording) != 0) {
+    if (!WriteRuns(recording, after, runs)) {
         std::string error = SystemReason();
-        StoreAuxiChunk(recording, loaded);
+        WriteRuns(recording, now.Header, runs);
         g_Platform.SyncFile(recording);
-        PatchValues held{};
+        RecordingHeader held = now.Header;
         std::string reason;
-        if (!ReadBack(recording, held, reason)) {
+        if (!ReadBack(recording, held, now.Size, reason)) {
             return {error + "; the file could not be read back: " + reason, std::nullopt};
         }
-        error += "; the file holds CenterFreq " + std::to_string(held.CenterFreq) + ", Bandwidth " +
-                 std::to_string(held.Bandwidth);
+        error += "; the file holds " + Held(held, shown);
         return {error, held};
     }
     errno = 0;
     if (!g_Platform.SyncFile(recording)) {
         return {"sync: " + SystemReason(), after};
     }
-    PatchValues held{};
+    RecordingHeader held = now.Header;
     std::string reason;
-    if (!ReadBack(recording, held, reason) || !(held == after)) {
+    if (!ReadBack(recording, held, now.Size, reason) ||
+        std::any_of(runs.begin(), runs.end(), [&](const ByteRun& run) {
+            return std::memcmp(HeaderBytes(held) + run.Offset, HeaderBytes(after) + run.Offset, run.Length) != 0;
+        })) {
         return {"the header read back does not hold the new values", after};
     }
     return {"", after};
@@ -86,6 +123,21 @@ Written WriteValues(std::FILE* recording, const RecordingHeader& loaded, const P
 
 bool Unopened(const PatchOutcome& outcome) {
     return outcome.Result == PatchResult::Failed && !outcome.Before;
+}
+
+std::vector<const FieldRow*> RecordFields(const PatchOutcome& outcome) {
+    static constexpr const FieldRow* kTuning[] = {&FieldNamed("CenterFreq"), &FieldNamed("Bandwidth")};
+    std::vector<const FieldRow*> fields = outcome.Fields;
+    const auto has = [&](const FieldRow* row) { return std::find(fields.begin(), fields.end(), row) != fields.end(); };
+    if (has(kTuning[0]) || has(kTuning[1])) {
+        for (const FieldRow* row : kTuning) {
+            if (!has(row)) {
+                fields.push_back(row);
+            }
+        }
+        std::sort(fields.begin(), fields.end());  // the table's order
+    }
+    return fields;
 }
 
 void Count(PatchTally& tally, PatchResult result) {
@@ -103,15 +155,16 @@ void Count(PatchTally& tally, PatchResult result) {
         case PatchResult::Failed:
             ++tally.Failed;
             break;
+        case PatchResult::Skipped:
+            ++tally.Skipped;
+            break;
     }
 }
 
-PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options) {
+PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans) {
     PatchedFile patched;
     PatchOutcome& outcome = patched.Outcome;
     outcome.Text = found.Text;
-    outcome.CenterFreqAsked = options.CenterFreq.has_value();
-    outcome.BandwidthAsked = options.Bandwidth.has_value();
     std::string error = found.Error;
     // Never created, never truncated; read-only for a dry run. Unbuffered: a
     // write that fails leaves nothing behind for the close to retry.
@@ -125,6 +178,20 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options)
         return patched;
     }
     patched.Now = ReadRecording(found, recording, opened);
+    const FilePlan* plan = nullptr;
+    if (plans != nullptr) {
+        if (const auto at = plans->find(found.Text); at != plans->end()) {
+            plan = &at->second;
+        }
+    }
+    const PlannedEdit edit = PlanEdit(patched.Now, options, plan);
+    outcome.Fields = edit.Fields;
+    if (!edit.Skipped.empty()) {
+        std::fclose(recording);
+        outcome.Result = PatchResult::Skipped;
+        outcome.Error = edit.Skipped;
+        return patched;
+    }
     FileTime modified;
     errno = 0;
     const bool keepTime = options.PreserveMtime && !options.DryRun;
@@ -133,24 +200,23 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options)
         std::fclose(recording);
         return patched;
     }
-    static constexpr const ChunkRow& kAuxi = ChunkTable[static_cast<std::size_t>(ChunkKind::Auxi)];
-    const PatchValues before = StoredValues(patched.Now.Header);
-    PatchValues wanted{options.CenterFreq.value_or(before.CenterFreq), options.Bandwidth.value_or(before.Bandwidth)};
-    std::optional<PatchValues> after = wanted;
+    const RecordingHeader before = patched.Now.Header;
+    std::optional<RecordingHeader> after = edit.After;
+    const std::vector<ByteRun> runs = ChangedRuns(before, edit.After, edit.Fields);
     PatchResult result = PatchResult::Refused;
-    if (!HoldsChunk(patched.Now, kAuxi)) {
-        error = "no AUXI chunk in this file";
-    } else if (wanted == before) {
+    if (!edit.Refused.empty()) {
+        error = edit.Refused;
+    } else if (runs.empty()) {
         result = PatchResult::Unchanged;
     } else if (options.DryRun) {
         result = PatchResult::WouldPatch;
     } else {
-        const Written written = WriteValues(recording, patched.Now.Header, wanted);
+        const Written written = WriteEdit(recording, patched.Now, edit.After, runs, RecordFields(outcome));
         error = written.Error;
         after = written.Held;
         result = error.empty() ? PatchResult::Patched : PatchResult::Failed;
         if (written.Held) {
-            SetValues(patched.Now.Header, *written.Held);  // the recording as the file now holds it
+            patched.Now.Header = *written.Held;  // the recording as the file now holds it
         }
         errno = 0;
         if (keepTime && !SetModificationTime(recording, modified) && error.empty()) {
@@ -171,9 +237,14 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options)
     return patched;
 }
 
-void PrintPatchSummary(const PatchTally& tally, bool dryRun) {
-    PrintError("%d %s, %d unchanged, %d refused, %d failed\n", tally.Patched,
-               dryRun ? "would be patched" : "patched", tally.Unchanged, tally.Refused, tally.Failed);
+void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options) {
+    std::string skipped;
+    if (!options.Wheres.empty()) {
+        skipped = ", " + std::to_string(tally.Skipped) + " skipped";
+    }
+    PrintError("%d %s, %d unchanged, %d refused, %d failed%s\n", tally.Patched,
+               options.DryRun ? "would be patched" : "patched", tally.Unchanged, tally.Refused, tally.Failed,
+               skipped.c_str());
 }
 
 }  // namespace kalimber

@@ -1,45 +1,46 @@
-// The patch mode: a new centre frequency and bandwidth written into many
-// recordings, each checked as read back, with a line per file and a summary.
+// The patch mode: fields written into many recordings, each checked as read
+// back, with a line per file and a summary.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
 #include "cli/path_walk.h"
 #include "cli/recording.h"
+#include "cli/repair.h"
 
 namespace kalimber {
 
-enum class PatchResult { Patched, WouldPatch, Unchanged, Refused, Failed };
-
-struct PatchValues {
-    std::uint32_t CenterFreq = 0;
-    std::uint32_t Bandwidth = 0;
-    bool operator==(const PatchValues&) const = default;
-};
+enum class PatchResult { Patched, WouldPatch, Unchanged, Refused, Failed, Skipped };
 
 // What a patch did to one file. Before is none where the file could not be
-// opened or was refused; After is what the file holds where that is known.
+// opened, was refused or skipped; After is what the file holds where that
+// is known.
 struct PatchOutcome {
     std::string Text;
     PatchResult Result = PatchResult::Failed;
-    std::optional<PatchValues> Before;
-    std::optional<PatchValues> After;
-    std::string Error;
-    bool CenterFreqAsked = false;  // which values the line shows
-    bool BandwidthAsked = false;
+    std::optional<RecordingHeader> Before;
+    std::optional<RecordingHeader> After;
+    std::vector<const FieldRow*> Fields;  // the fields the line names
+    std::string Error;                    // why it failed or was refused, or why it was skipped
 };
 
 // True when the outcome is a file that could not be opened at all.
 bool Unopened(const PatchOutcome& outcome);
+
+// The fields a record of the outcome holds: those its line names, and
+// CenterFreq and Bandwidth both where either is among them.
+std::vector<const FieldRow*> RecordFields(const PatchOutcome& outcome);
 
 struct PatchTally {
     int Patched = 0;  // or, with --dry-run, would be
     int Unchanged = 0;
     int Refused = 0;
     int Failed = 0;
+    int Skipped = 0;
 };
 
 void Count(PatchTally& tally, PatchResult result);
@@ -51,11 +52,13 @@ struct PatchedFile {
     Recording Now;
 };
 
-// Patches one file as the options say. The file is opened once, and closed
-// again before this returns.
-PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options);
+// Patches one file as the options say, with what the pass before the
+// writes found for it in plans (null where none was needed). The file is
+// opened once, and closed again before this returns.
+PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans = nullptr);
 
-// "20 patched, 0 unchanged, 1 refused, 0 failed" on the error sink.
-void PrintPatchSummary(const PatchTally& tally, bool dryRun);
+// "20 patched, 0 unchanged, 1 refused, 0 failed" on the error sink, and
+// ", 3 skipped" where --where picks the files.
+void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options);
 
 }  // namespace kalimber

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/banner.h"
+#include "cli/field_values.h"
 #include "cli/progress.h"
 #include "cli/writers.h"
 #include "header/header_report.h"
@@ -84,18 +85,16 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
     }
 }
 
+// "CenterFreq 7100000 -> 7050000, Bandwidth 150000 -> 192000": each field the line names.
 std::string Changes(const PatchOutcome& outcome) {
     std::string text;
-    if (outcome.CenterFreqAsked) {
-        text += "CenterFreq " + std::to_string(outcome.Before->CenterFreq) + " -> " +
-                std::to_string(outcome.After->CenterFreq);
-    }
-    if (outcome.BandwidthAsked) {
-        if (!text.empty()) {
-            text += ", ";
-        }
-        text += "Bandwidth " + std::to_string(outcome.Before->Bandwidth) + " -> " +
-                std::to_string(outcome.After->Bandwidth);
+    for (const FieldRow* row : outcome.Fields) {
+        text += text.empty() ? "" : ", ";
+        text += FieldName(*row);
+        text += ' ';
+        text += ShownValue(*outcome.Before, *row);
+        text += " -> ";
+        text += ShownValue(*outcome.After, *row);
     }
     return text;
 }
@@ -120,6 +119,9 @@ void Patch(WriterState&, const PatchOutcome& outcome) {
             if (!Unopened(outcome)) {  // told on standard error already
                 Print("%s: write failed: %s\n", path, outcome.Error.c_str());
             }
+            break;
+        case PatchResult::Skipped:
+            Print("%s: skipped: %s\n", path, outcome.Error.c_str());
             break;
     }
 }
