@@ -162,7 +162,7 @@ std::optional<std::int64_t> ReadDuration(std::string_view text) {
         // Longest first, so that ms is not read as m and s.
         static constexpr Unit kUnits[] = {{"min", 60000}, {"ms", 1}, {"d", 86400000}, {"h", 3600000}, {"s", 1000}};
         while (i < text.size()) {
-            const auto whole = Number(text, i, 12);
+            const auto whole = Number(text, i, 15);
             if (!whole) {
                 return std::nullopt;
             }

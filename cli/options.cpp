@@ -386,8 +386,8 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     std::vector<std::string> wheres;
     std::string shift;
     std::string start;
-    app.add_option("--set", sets)->type_name("FIELD=VALUE");
-    app.add_option("--where", wheres)->type_name("FIELD=VALUE");
+    app.add_option("--set", sets)->type_name("FIELD=VALUE")->allow_extra_args(false);
+    app.add_option("--where", wheres)->type_name("FIELD=VALUE")->allow_extra_args(false);
     CLI::Option* shiftOption = app.add_option("--shift", shift)->type_name("DURATION");
     CLI::Option* startOption = app.add_option("--start", start)->type_name("TIME");
     app.add_flag("--stop-from-duration", options.Edits.StopFromDuration);

@@ -6,6 +6,7 @@
 
 #include "cli/chain.h"
 #include "cli/path_walk.h"
+#include "cli/progress.h"
 #include "cli/recording.h"
 
 namespace kalimber {
@@ -16,9 +17,12 @@ bool NeedsSessionPlan(const CommandLineOptions& options) {
 
 SessionPlan PlanSession(const CommandLineOptions& options) {
     SessionPlan session;
+    // No total: the walk is not counted twice.
+    Progress progress = StartProgress(!options.Quiet, "reading", 0);
     std::vector<Recording> files;
     std::set<FileIdentity> known;  // each file once, however it is named
     auto keep = [&](Recording file) {
+        StepProgress(progress, file.Text);
         if (!file.Error.empty() || (file.Identity && !known.insert(*file.Identity).second)) {
             return;
         }
@@ -67,6 +71,7 @@ SessionPlan PlanSession(const CommandLineOptions& options) {
             return true;
         });
     }
+    HideProgress();
     session.Files = files.size();
     if (!options.Quiet) {
         ChangeTally tally;

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "tests/expected_text.h"
+#include "tests/process_harness.h"
 #include "tests/test_support.h"
 #include "tools/example_session.h"
 #include "tools/sample_recording.h"
@@ -33,60 +34,11 @@
 namespace kalimber::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
-// Resolved at start-up, before any test changes the working directory.
-const std::string kExe = std::filesystem::absolute(EnvOr("KALIMBER_EXE", KALIMBER_EXE)).string();
-
-// The first start of a fresh wine prefix takes several seconds.
-constexpr auto kOutputTimeout = std::chrono::seconds(60);
 
 struct Child {
     pid_t pid = -1;
     int out = -1;
 };
-
-// Where the tool's standard output goes: a pipe the test reads, a pipe whose
-// reading end is closed before the tool starts, /dev/full, or nowhere (the
-// descriptor closed, as by >&-).
-enum class Output { Pipe, ClosedPipe, DevFull, Closed };
-
-// In a child process: becomes the tool with arguments, through the launcher,
-// which may carry words of its own ("valgrind --quiet").
-[[noreturn]] void ExecTool(const std::vector<std::string>& arguments) {
-    std::vector<std::string> words;
-    std::istringstream launcherWords(EnvOr("KALIMBER_LAUNCHER", ""));
-    for (std::string word; launcherWords >> word;) {
-        words.push_back(word);
-    }
-    words.push_back(kExe);
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-}
-
-// A library preloaded into the tool whose fsync always fails; empty where
-// the build has none.
-#if defined(KALIMBER_SLOW_OPEN)
-const std::string kSlowOpen = KALIMBER_SLOW_OPEN;
-#else
-const std::string kSlowOpen;
-#endif
-#if defined(KALIMBER_FSYNC_FAILS)
-const std::string kFsyncFails = KALIMBER_FSYNC_FAILS;
-#else
-const std::string kFsyncFails;
-#endif
 
 // Starts the tool in folder with standard output as given and no input; a
 // parent may have left one signal ignored (ignored, 0 for none), and a
@@ -136,16 +88,6 @@ Child Start(const std::string& folder, Output output = Output::Pipe, int ignored
     }
     close(fds[1]);
     return {pid, fds[0]};
-}
-
-std::string WithoutCr(const std::string& text) {
-    std::string plain;
-    for (char c : text) {
-        if (c != '\r') {
-            plain += c;
-        }
-    }
-    return plain;
 }
 
 // Reads the pipe until the output (CR removed) ends with tail, or the time is up;
@@ -235,13 +177,6 @@ void ExpectIdleThenEndBy(Child& child, int signal) {
     child = {};
 }
 
-std::string SourceText(const std::string& relative) {
-    const Bytes bytes = ReadFileBytes(std::string(KALIMBER_SOURCE_DIR) + "/" + relative);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-
-
 std::string CrLf(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -262,10 +197,6 @@ std::string RunToIdle(const ScratchDir& dir, const std::string& tail, int signal
     const std::string output = ReadUntil(child, tail);
     ExpectIdleThenEndBy(child, signal);
     return output;
-}
-
-Bytes SampleRecording() {
-    return ReadFileBytes(std::string(KALIMBER_SOURCE_DIR) + "/sample/sample.wav");
 }
 
 // The sample after its ToDoWave.txt: only CenterFreq (bytes 76-79) and
@@ -515,177 +446,6 @@ TEST(Process, SparseTwentyGiBRecordingShowsItsDuration) {
     EXPECT_EQ(std::filesystem::file_size("big.wav"), 20ULL << 30);
 }
 
-// What a command-line run left: its exit status and both outputs, CR removed.
-struct Exit {
-    int status = -1;
-    std::string out;
-    std::string err;
-    std::string rawErr;  // as it came, CR included
-};
-
-// How a command-line run is started besides its arguments.
-struct Limits {
-    rlim_t fileSize = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
-    rlim_t openFiles = RLIM_INFINITY;  // RLIMIT_NOFILE
-    std::string preload;              // a library in LD_PRELOAD
-    std::string failAt;               // which fsync of the preloaded library fails
-    std::string slowOpenMs;           // with kSlowOpen preloaded: how long each .wav takes to open
-    Output output = Output::Pipe;
-    bool errorsOnTerminal = false;  // standard error a pseudo-terminal, not a pipe
-    // Called in the scratch folder before the tool starts, for what a row's
-    // files cannot be (a FIFO, a link).
-    std::function<void()> before = nullptr;
-    // Called once standard output holds more than the banner: the tool has
-    // listed its folders and, on a pipe it cannot empty, waits there.
-    std::function<void()> onFirstOutput = nullptr;
-};
-
-// Limits with one thing set, for the rows of a table.
-Limits FileSizeLimit(rlim_t bytes) {
-    Limits limits;
-    limits.fileSize = bytes;
-    return limits;
-}
-Limits OpenFilesLimit(rlim_t files) {
-    Limits limits;
-    limits.openFiles = files;
-    return limits;
-}
-Limits FsyncFailing(const std::string& preload, const std::string& at) {
-    Limits limits;
-    limits.preload = preload;
-    limits.failAt = at;
-    return limits;
-}
-Limits OutputTo(Output output) {
-    Limits limits;
-    limits.output = output;
-    return limits;
-}
-// Each .wav file takes ms milliseconds to open; standard error a terminal.
-Limits SlowOpens(const std::string& ms) {
-    Limits limits;
-    limits.slowOpenMs = ms;
-    limits.errorsOnTerminal = true;
-    return limits;
-}
-Limits Before(std::function<void()> hook) {
-    Limits limits;
-    limits.before = std::move(hook);
-    return limits;
-}
-Limits OnFirstOutput(std::function<void()> hook, bool errorsOnTerminal = false) {
-    Limits limits;
-    limits.onFirstOutput = std::move(hook);
-    limits.errorsOnTerminal = errorsOnTerminal;
-    return limits;
-}
-
-// Runs the tool with arguments in folder and reads both outputs to their end;
-// the process must then have exited by itself, never idled.
-Exit RunToExit(const std::string& folder, const std::vector<std::string>& arguments,
-               const Limits& limits = {}) {
-    int out[2];
-    int err[2];
-    if (pipe(out) != 0 || (limits.errorsOnTerminal ? openpty(&err[0], &err[1], nullptr, nullptr, nullptr)
-                                                   : pipe(err)) != 0) {
-        return {};
-    }
-    if (limits.output != Output::Pipe) {
-        close(out[0]);  // nobody reads
-        out[0] = -1;
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(limits.output == Output::DevFull ? open("/dev/full", O_WRONLY) : out[1], STDOUT_FILENO);
-        dup2(err[1], STDERR_FILENO);
-        const int devnull = open("/dev/null", O_RDWR);
-        dup2(devnull, STDIN_FILENO);
-        for (const int fd : {out[0], out[1], err[0], err[1]}) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
-        if (limits.output == Output::Closed) {
-            close(STDOUT_FILENO);
-        }
-        if (limits.fileSize != RLIM_INFINITY) {
-            signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{limits.fileSize, limits.fileSize};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        if (limits.openFiles != RLIM_INFINITY) {
-            const rlimit limit{limits.openFiles, limits.openFiles};
-            setrlimit(RLIMIT_NOFILE, &limit);
-        }
-        if (!limits.slowOpenMs.empty()) {
-            setenv("LD_PRELOAD", kSlowOpen.c_str(), 1);
-            setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
-            setenv("KALIMBER_SLOW_OPEN_MS", limits.slowOpenMs.c_str(), 1);
-        }
-        if (!limits.preload.empty()) {
-            setenv("LD_PRELOAD", limits.preload.c_str(), 1);
-            setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
-            setenv("KALIMBER_FSYNC_FAILS_AT", limits.failAt.c_str(), 1);
-        }
-        if (chdir(folder.c_str()) != 0) {
-            _exit(126);
-        }
-        ExecTool(arguments);
-    }
-    close(out[1]);
-    close(err[1]);
-    Exit result;
-    std::string raw[2];
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    const auto deadline = Clock::now() + kOutputTimeout;
-    int open = out[0] >= 0 ? 2 : 1;
-    bool told = limits.onFirstOutput == nullptr;
-    while (open > 0 && Clock::now() < deadline) {
-        if (poll(fds, 2, 100) <= 0) {
-            continue;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0) {
-                char chunk[4096];
-                const ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
-                if (got > 0) {
-                    raw[i].append(chunk, static_cast<std::size_t>(got));
-                    if (i == 0 && !told && raw[0].size() > kBanner.size()) {
-                        told = true;
-                        limits.onFirstOutput();
-                    }
-                } else {
-                    close(fds[i].fd);
-                    fds[i].fd = -1;
-                    --open;
-                }
-            }
-        }
-    }
-    int status = 0;
-    const auto exitDeadline = Clock::now() + std::chrono::seconds(5);
-    pid_t done = 0;
-    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < exitDeadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (done == 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        ADD_FAILURE() << "the command-line run did not exit by itself";
-    }
-    for (const pollfd& fd : fds) {
-        if (fd.fd >= 0) {
-            close(fd.fd);
-        }
-    }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = WithoutCr(raw[0]);
-    result.err = WithoutCr(raw[1]);
-    result.rawErr = raw[1];
-    return result;
-}
-
 // A recording whose serial number is not UTF-8, whose RIFF identifier holds
 // a NUL, and whose Options1 selects block mode 3 (no duration worked out).
 Bytes OddRecording() {
@@ -698,30 +458,6 @@ Bytes OddRecording() {
 
 // A NextFileName that would print a false duration line of its own.
 const std::string kForgedNext = "x\n---Additional Information---\n   WavFileDurationMillisec: 86400000";
-
-// A row of the command-line table: files to make, the arguments, and what
-// the run must exit with and print; the files afterwards as each row says.
-enum class Where { Everywhere, LinuxOnly, WindowsOnly, Direct };  // Direct: Linux, no launcher
-struct File {
-    std::string path;
-    Bytes bytes;
-    Bytes after;  // empty: the same bytes afterwards
-};
-struct Case {
-    const char* name;
-    Where where;
-    std::vector<File> files;
-    std::vector<std::string> arguments;
-    int status;
-    std::string out;  // nullopt-like: "*" skips the comparison (checked by check)
-    std::string err;  // "*" skips the comparison too
-    Limits limits = {};
-    std::function<void(const Exit&)> check = nullptr;
-};
-// A row shows as its name in gtest's messages.
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
 
 // Every row of the command-line table, built once when the tests are listed.
 std::vector<Case> CommandLineCases() {
@@ -1544,76 +1280,6 @@ std::vector<Case> CommandLineCases() {
     all.insert(all.end(), std::begin(chains), std::end(chains));
     all.insert(all.end(), std::begin(edges), std::end(edges));
     return all;
-}
-
-class CommandLineRow : public ::testing::TestWithParam<Case> {};
-
-// Each row a test of its own, so that one can be run alone:
-// --gtest_filter='*CommandLineRow*a_fork*'.
-TEST_P(CommandLineRow, ReportsOrPatchesAndExits) {
-    const Case& c = GetParam();
-    const bool windows = EndsWith(kExe, ".exe");
-    const bool launched = !EnvOr("KALIMBER_LAUNCHER", "").empty();
-    if ((c.where == Where::WindowsOnly && !windows) || (c.where == Where::LinuxOnly && windows) ||
-        (c.where == Where::Direct && (windows || launched)) || (!c.limits.failAt.empty() && kFsyncFails.empty()) ||
-        (!c.limits.slowOpenMs.empty() && kSlowOpen.empty())) {
-        GTEST_SKIP() << "not for this build";
-    }
-    ScratchDir dir;
-    for (const File& f : c.files) {
-        std::filesystem::create_directories(std::filesystem::path(f.path).parent_path().empty()
-                                                ? "."
-                                                : std::filesystem::path(f.path).parent_path());
-        WriteFileRaw(f.path, f.bytes);
-    }
-    // An hour ago: a file that is not written keeps this time.
-    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-    for (const File& f : c.files) {
-        std::filesystem::last_write_time(f.path, past);
-    }
-    if (c.limits.before) {
-        c.limits.before();
-    }
-    const Exit e = RunToExit(dir.Path(), c.arguments, c.limits);
-    EXPECT_EQ(e.status, c.status);
-    if (c.out != "*") {
-        EXPECT_EQ(e.out, c.out);
-    }
-    if (c.err != "*") {
-        EXPECT_EQ(e.err, c.err);
-    }
-    EXPECT_EQ(e.out.find("Press Enter"), std::string::npos);
-    if (c.check) {
-        c.check(e);
-    }
-    for (const File& f : c.files) {
-        SCOPED_TRACE(f.path);
-        if (std::filesystem::is_fifo(f.path)) {
-            continue;  // made one while the tool ran
-        }
-        const Bytes& want = f.after.empty() ? f.bytes : f.after;
-        EXPECT_TRUE(ReadFileBytes(f.path) == want);
-        if (f.after.empty()) {
-            EXPECT_TRUE(std::filesystem::last_write_time(f.path) == past) << "written, though unchanged";
-        }
-    }
-}
-
-// A row's name as a test name: its letters and digits, _ between words.
-std::string RowName(const ::testing::TestParamInfo<Case>& info) {
-    std::string name = std::to_string(info.index) + "_";
-    for (const char* c = info.param.name; *c != '\0'; ++c) {
-        const bool word = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
-        if (word) {
-            name += *c;
-        } else if (name.back() != '_') {
-            name += '_';
-        }
-    }
-    while (name.back() == '_') {
-        name.pop_back();
-    }
-    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Process, CommandLineRow, ::testing::ValuesIn(CommandLineCases()), RowName);
