@@ -1,11 +1,12 @@
 // Fuzz target: the command line's patch of one file. The input's first byte
 // picks what is given (bit 0 --cf, bit 1 --bw, neither: both; bit 2
 // --dry-run; bit 3 a write that stops after as many bytes as the byte after
-// the values says, bit 4 the writes after it too), the next eight are the
-// two values (little-endian), and the rest is the file. The file keeps its
-// size, changes only in bytes 76..79 and 88..91, and not at all when it
-// holds no AUXI chunk or on a dry run; those two fields hold either both
-// old values or both new ones, whatever write failed.
+// the values says, bit 4 the writes after it too; bit 5 --shift by the first
+// value as signed seconds, bit 6 --fix-sizes, bit 7 --stop-from-duration),
+// the next eight are the two values (little-endian), and the rest is the
+// file. The file keeps its size, changes only in the fields asked for, and
+// not at all when it holds no AUXI chunk, on a dry run or when a write
+// failed; a patched file holds what the recording given back holds.
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -68,6 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         set(FieldNamed("Bandwidth"), *bandwidth);
     }
     options.DryRun = (data[0] & 4) != 0;
+    const bool times = (data[0] & 0xA0) != 0;
+    if ((data[0] & 32) != 0) {
+        options.Edits.ShiftMs = static_cast<std::int64_t>(static_cast<std::int32_t>(value(1))) * 1000;
+    }
+    options.Edits.FixSizes = (data[0] & 64) != 0;
+    options.Edits.StopFromDuration = (data[0] & 128) != 0;
     const bool failing = (data[0] & 8) != 0;
     if (failing && size < 10) {
         return -1;
@@ -84,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     g_ErrorOutput = errors;
     PatchTally tally;
     AuxiChunk now{};
+    RecordingHeader given{};
     {
         fuzz::OutputSink sink;
         if (failing) {
@@ -96,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TextWriter.Patch(state, patched.Outcome);
         JsonWriter.Patch(state, patched.Outcome);
         now = patched.Now.Header.Auxi;
+        given = patched.Now.Header;
     }
     g_ErrorOutput = nullptr;
     const std::vector<std::uint8_t> after = fuzz::ReadWhole("r.wav");
@@ -104,9 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool holds = fuzz::HoldsAuxiChunk(before);
     fuzz::Require(holds || tally.Refused == 1, "a file without an AUXI chunk is refused");
     for (std::size_t i = 0; i < before.size(); ++i) {
-        const bool field = (i >= 76 && i < 80) || (i >= 88 && i < 92);
-        fuzz::Require(before[i] == after[i] || (field && holds && !options.DryRun),
-                      "only CenterFreq and Bandwidth change, and only when written");
+        const bool field = (i >= 76 && i < 80) || (i >= 88 && i < 92) || (times && i >= 44 && i < 76) ||
+                           (options.Edits.FixSizes && ((i >= 4 && i < 8) || (i >= 312 && i < 316)));
+        fuzz::Require(before[i] == after[i] || (field && holds && tally.Patched == 1 && !options.DryRun),
+                      "only the fields asked for change, and only when written");
+        if (tally.Patched == 1 && i < HeaderSize) {
+            fuzz::Require(after[i] == HeaderBytes(given)[i], "the recording given back holds what the file holds");
+        }
     }
     auto at = [](const std::vector<std::uint8_t>& file, std::size_t i) {
         return static_cast<std::uint32_t>(file[i] | file[i + 1] << 8 | file[i + 2] << 16) |

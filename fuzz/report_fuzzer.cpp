@@ -1,5 +1,6 @@
 // Fuzz target: any bytes (to about 2 KiB) as a recording, through the run's
-// report and the command line's loaded recording and its writers; nothing written.
+// report and the command line's loaded recording and its writers, and their
+// start as a TIME and a DURATION; nothing written.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/calendar.h"
 #include "cli/chain.h"
 #include "cli/recording.h"
 #include "cli/writers.h"
@@ -22,6 +24,13 @@ using namespace kalimber;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 2200) {
         return -1;
+    }
+    // The same bytes as a value of the repair options: read strictly, and a
+    // time read back whole.
+    const std::string_view text(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 64));
+    (void)ReadDuration(text);
+    if (const std::optional<TimeStamp> time = ReadTime(text)) {
+        fuzz::Require(StampInstant(*time).has_value(), "a time read is a real date");
     }
     fuzz::EnterScratchFolder();
     fuzz::WriteWhole("r.wav", data, size);
