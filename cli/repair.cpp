@@ -266,6 +266,14 @@ void CountChanges(ChangeTally& tally, const Recording& now, const PlannedEdit& e
         if (field.New.size() < 2 && std::find(field.New.begin(), field.New.end(), after) == field.New.end()) {
             field.New.push_back(after);
         }
+        if (row->Kind == FieldKind::Time && field.OneMove) {
+            const std::optional<Millis> from = StampInstant(FieldTime(now.Header, *row));
+            const std::optional<Millis> to = StampInstant(FieldTime(edit.After, *row));
+            const std::optional<std::int64_t> move =
+                from && to ? std::optional<std::int64_t>((*to - *from).count()) : std::nullopt;
+            field.OneMove = move && (!field.MoveMs || *field.MoveMs == *move);
+            field.MoveMs = move;
+        }
     }
 }
 
@@ -295,7 +303,14 @@ std::vector<std::string> ChangeLines(const ChangeTally& tally) {
             line += files(rest);
         }
         line += " -> ";
-        line += field.New.size() == 1 ? field.New.front() : std::string("a value for each file");
+        if (field.New.size() == 1) {
+            line += field.New.front();
+        } else if (field.OneMove && field.MoveMs) {
+            line += "each moved by ";
+            line += ShiftText(*field.MoveMs);
+        } else {
+            line += "a value for each file";
+        }
         lines.push_back(std::move(line));
     }
     return lines;

@@ -53,7 +53,10 @@ void PlanChainStart(const Chain& chain, const TimeStamp& start, FilePlans& plans
 struct ChangeTally {
     struct Field {
         std::vector<std::pair<std::string, int>> Old;  // in the order first met
-        std::vector<std::string> New;
+        std::vector<std::string> New;  // the first two met
+        // Times: the move every file's value makes, while it is the same one.
+        std::optional<std::int64_t> MoveMs;
+        bool OneMove = true;
     };
     std::map<std::size_t, Field> Fields;  // by row of the table
 };

@@ -3,6 +3,7 @@
 // paths to folders and .wav files.
 #include <string>
 
+#include "cli/field_values.h"
 #include "header/fields.h"
 #include "tools/help_page.h"
 
@@ -20,11 +21,12 @@ bool TakesFields(const OptionSpelling& o) {
     return o.Value != nullptr && o.Value == kFieldValue;
 }
 
-// Every label of the table of fields with its =, and Check, for FIELD=VALUE.
+// Every field's name as FIELD takes it (RIFF.CnkSize where chunks share a
+// label) with its =, and Check, for FIELD=VALUE.
 std::vector<std::string> FieldWords() {
     std::vector<std::string> words;
     for (const FieldRow& row : FieldTable) {
-        words.push_back(Cat({row.Label, "="}));
+        words.push_back(Cat({FieldName(row), "="}));
     }
     words.emplace_back("Check=");
     return words;
