@@ -3,9 +3,9 @@
 #include "cli/calendar.h"
 
 #include <string>
+#include <utility>
 
 #include "cli/chain.h"
-#include "cli/writers.h"
 
 namespace kalimber {
 namespace {
@@ -208,7 +208,16 @@ std::optional<std::int64_t> ReadDuration(std::string_view text) {
 
 std::string ShiftText(std::int64_t ms) {
     std::string text = ms < 0 ? "-" : "+";
-    text += DurationText(static_cast<std::uint64_t>(ms < 0 ? -ms : ms));
+    std::uint64_t left = static_cast<std::uint64_t>(ms < 0 ? -ms : ms);
+    static constexpr std::pair<const char*, std::uint64_t> kUnits[] = {
+        {"d", 86400000}, {"h", 3600000}, {"min", 60000}, {"s", 1000}, {"ms", 1}};
+    for (const auto& [unit, size] : kUnits) {
+        if (left >= size || (left == 0 && size == 1 && text.size() == 1)) {
+            text += std::to_string(left / size);
+            text += unit;
+            left %= size;
+        }
+    }
     return text;
 }
 

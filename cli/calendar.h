@@ -34,7 +34,7 @@ std::optional<TimeStamp> ReadTime(std::string_view text);
 // whole milliseconds, at most the span of the calendar.
 std::optional<std::int64_t> ReadDuration(std::string_view text);
 
-// A signed duration as --shift takes it: "+1:00:00.000", "-0:00:00.250".
+// A signed duration as --shift takes it: "+1h", "-2828d15h42min", "-250ms", "+0ms".
 std::string ShiftText(std::int64_t ms);
 
 }  // namespace kalimber

@@ -309,7 +309,7 @@ std::vector<std::string> ChangeLines(const ChangeTally& tally) {
             line += "each moved by ";
             line += ShiftText(*field.MoveMs);
         } else {
-            line += "a value for each file";
+            line += "different values";
         }
         lines.push_back(std::move(line));
     }

@@ -88,6 +88,12 @@ TEST(CommandLine, DurationsAreWholeMillisecondsOrRefused) {
         EXPECT_EQ(ms.value_or(kRefused), c.ms);
     }
     EXPECT_EQ(ReadDuration(std::to_string(kSpan) + "ms"), kSpan);
+    // A move as the tool tells it reads back as the same move.
+    for (const std::int64_t ms : {std::int64_t{0}, std::int64_t{-250}, std::int64_t{3600000}, std::int64_t{-244552920001},
+                                  kSpan}) {
+        EXPECT_EQ(ReadDuration(ShiftText(ms)), ms) << ShiftText(ms);
+    }
+    EXPECT_EQ(ShiftText(-244552920000), "-2830d11h22min");
     EXPECT_FALSE(ReadDuration(std::to_string(kSpan + 1) + "ms"));
 }
 

@@ -136,8 +136,8 @@ std::vector<Case> RepairCases() {
           {"b.wav", Timed({{2100, 2, 0, 28, 12, 0, 0, 0}}, {{2100, 2, 0, 28, 12, 0, 0, 0}}),
            Timed({{2100, 3, 1, 1, 12, 0, 0, 0}}, {{2100, 3, 1, 1, 12, 0, 0, 0}})}},
          {"--shift", "1d", "a.wav", "b.wav"}, 0, "*",
-         "StartTime: 2024-02-28 12:00:00.000 (1 file), 2100-02-28 12:00:00.000 (1 file) -> each moved by +24:00:00.000\n"
-         "StopTime: 2024-02-28 12:00:00.000 (1 file), 2100-02-28 12:00:00.000 (1 file) -> each moved by +24:00:00.000\n"
+         "StartTime: 2024-02-28 12:00:00.000 (1 file), 2100-02-28 12:00:00.000 (1 file) -> each moved by +1d\n"
+         "StopTime: 2024-02-28 12:00:00.000 (1 file), 2100-02-28 12:00:00.000 (1 file) -> each moved by +1d\n"
          "2 patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"--shift back over a year end, forth over another", Where::Everywhere,
          {{"a.wav", Timed({{2022, 1, 6, 1, 0, 0, 0, 0}}, {{2022, 1, 6, 1, 0, 0, 0, 0}}),
