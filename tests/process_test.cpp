@@ -644,7 +644,7 @@ std::vector<Case> CommandLineCases() {
         {"values as operators write them", Where::Everywhere, {{"a.wav", sample, {}}},
          {"--dry-run", "--cf", "7.05MHz", "--bw", "192kHz", "a.wav"}, 0,
          "would patch a.wav: CenterFreq 7100000 -> 7050000, Bandwidth 150000 -> 192000\n",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "Bandwidth: 150000 (1 file) -> 192000\n" "1 would be patched, 0 unchanged, 0 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (1 file) -> 7050000\nBandwidth: 150000 (1 file) -> 192000\n1 would be patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"a value past 32 bits", Where::Everywhere, {{"a.wav", sample, {}}}, {"--bw", "4294967296", "a.wav"}, 2, "",
          "kalimber: --bw: '4294967296' is not a whole number of hertz from 0 to 4294967295\n" + usageHint},
         {"--cf past 32 bits", Where::Everywhere, {{"a.wav", sample, {}}}, {"--cf", "4294967296", "a.wav"}, 2, "",
@@ -652,7 +652,7 @@ std::vector<Case> CommandLineCases() {
         {"--cf and --bw up to 32 bits", Where::Everywhere,
          {{"a.wav", sample, Patched(sample, 4294967295u, 4294967295u)}}, {"--cf", "4294967295", "--bw", "4294967295", "a.wav"},
          0, "a.wav: CenterFreq 7100000 -> 4294967295, Bandwidth 150000 -> 4294967295\n",
-         "CenterFreq: 7100000 (1 file) -> 4294967295\n" "Bandwidth: 150000 (1 file) -> 4294967295\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (1 file) -> 4294967295\nBandwidth: 150000 (1 file) -> 4294967295\n1 patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"a bad --bw", Where::Everywhere, {{"a.wav", sample, {}}}, {"--bw", "7.05m", "a.wav"}, 2, "",
          "kalimber: --bw: '7.05m' is not a frequency in hertz (7050000, 7050k, 7.05M or 7.05MHz)\n" + usageHint},
         {"--csv with a patch", Where::Everywhere, {{"a.wav", sample, {}}}, {"--csv", "--cf", "7M", "a.wav"}, 2, "",
@@ -678,7 +678,7 @@ std::vector<Case> CommandLineCases() {
          tally(2, 2, 0, 0)},
         {"patch: a folder with no .wav file, then a file", Where::Everywhere, {{"e/c.txt", plain, {}}, {"a.wav", sample, patchedCf}},
          {"--cf", "7.05M", "e", "a.wav"}, 1, "a.wav: CenterFreq 7100000 -> 7050000\n",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "kalimber: e: no .wav files\n1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (1 file) -> 7050000\nkalimber: e: no .wav files\n1 patched, 0 unchanged, 0 refused, 0 failed\n"},
         // Every file is closed again: far more files than may be open at once.
         {"200 files under a limit of 64 open, reported", Where::Direct, twoHundred, {"--csv", "d"}, 0, "*",
          tally(200, 200, 0, 0), OpenFilesLimit(64),
@@ -696,7 +696,7 @@ std::vector<Case> CommandLineCases() {
          {"--csv", "a.wav", "a.wav"}, 0, csvHeader + "a.wav" + csvSampleTail, ""},
         {"a folder and a file in it, patched once", Where::Everywhere, {{"d/a.wav", sample, patchedCf}},
          {"--cf", "7.05M", "d", "d/a.wav"}, 0, "d" + sep + "a.wav: CenterFreq 7100000 -> 7050000\n",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"a FIFO and a dangling link in a folder, told as if named", Where::LinuxOnly, {{"d/a.wav", sample, {}}},
          {"-q", "d"}, 1, "", "kalimber: d/f.wav: not a regular file\nkalimber: d/l.wav: " + missing + "\n",
          Before([] {
@@ -723,7 +723,7 @@ std::vector<Case> CommandLineCases() {
          "kalimber: e: no .wav files\n0 patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"-P keeps the modification time", Where::Everywhere, {{"a.wav", sample, patchedCf}},
          {"-P", "--cf", "7.05M", "a.wav"}, 0, "a.wav: CenterFreq 7100000 -> 7050000\n",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed\n", {},
          [](const Exit&) {
              const auto age = std::filesystem::file_time_type::clock::now() - std::filesystem::last_write_time("a.wav");
              EXPECT_GT(age, std::chrono::minutes(59));
@@ -762,20 +762,20 @@ std::vector<Case> CommandLineCases() {
              "c.wav: CenterFreq 7050000 -> 7050000, Bandwidth 150000 -> 192000\n" + "p" + sep +
              "plain.wav: not written: no AUXI chunk in this file\n" + "p" + sep +
              "short.wav: not written: no AUXI chunk in this file\n",
-         "CenterFreq: 7100000 (2 files) -> 7050000\n" "Bandwidth: 150000 (3 files) -> 192000\n" "3 patched, 0 unchanged, 2 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (2 files) -> 7050000\nBandwidth: 150000 (3 files) -> 192000\n3 patched, 0 unchanged, 2 refused, 0 failed\n"},
         {"patch: unchanged, --cf alone", Where::Everywhere, {{"a.wav", sample, {}}}, {"--cf", "7100k", "a.wav"}, 0,
          "a.wav: unchanged\n", "0 patched, 1 unchanged, 0 refused, 0 failed\n"},
         {"patch: --dry-run writes nothing", Where::Everywhere, {{"a.wav", sample, {}}, {"plain.wav", plain, {}}},
          {"--dry-run", "--bw", "192000", "a.wav", "plain.wav"}, 1,
          "would patch a.wav: Bandwidth 150000 -> 192000\nplain.wav: not written: no AUXI chunk in this file\n",
-         "Bandwidth: 150000 (1 file) -> 192000\n" "1 would be patched, 0 unchanged, 1 refused, 0 failed\n"},
+         "Bandwidth: 150000 (1 file) -> 192000\n1 would be patched, 0 unchanged, 1 refused, 0 failed\n"},
         {"patch: JSON holds the old values, an unopenable path fails", Where::LinuxOnly,
          {{"a.wav", sample, Patched(sample, 7100000, 0)}}, {"--json", "--bw", "0", "a.wav", "nope.wav"}, 1,
          R"({"type":"patch","path":"a.wav","result":"patched","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("after":{"CenterFreq":7100000,"Bandwidth":0},"error":null})" "\n"
          R"({"type":"patch","path":"nope.wav","result":"failed","before":null,"after":null,"error":")" + missing +
              "\"}\n",
-         "Bandwidth: 150000 (1 file) -> 0\n" "kalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n",
+         "Bandwidth: 150000 (1 file) -> 0\nkalimber: nope.wav: " + missing + "\n1 patched, 0 unchanged, 0 refused, 1 failed\n",
          Before([] { std::filesystem::create_symlink("nowhere.wav", "nope.wav"); })},  // there, but no file behind it
         {"patch: a typo is a usage error, nothing opened", Where::Everywhere, {{"a.wav", sample, {}}},
          {"--cf", "7O50000", "a.wav"}, 2, "",
@@ -786,7 +786,7 @@ std::vector<Case> CommandLineCases() {
          {{"a.wav", sample, {}}, {"b.wav", sample, {}}}, {"--cf", "5", "a.wav", "b.wav"}, 1,
          "a.wav: write failed: File too large; the file holds CenterFreq 7100000, Bandwidth 150000\n"
          "b.wav: write failed: File too large; the file holds CenterFreq 7100000, Bandwidth 150000\n",
-         "CenterFreq: 7100000 (2 files) -> 5\n" "0 patched, 0 unchanged, 0 refused, 2 failed\n", FileSizeLimit(36)},
+         "CenterFreq: 7100000 (2 files) -> 5\n0 patched, 0 unchanged, 0 refused, 2 failed\n", FileSizeLimit(36)},
         // The write stops at byte 80, after the new CenterFreq and before the
         // new Bandwidth: the old chunk goes back, and the file holds both old values.
         {"patch: a write cut short is undone", Where::Direct, {{"r.wav", sample, sample}},
@@ -794,7 +794,7 @@ std::vector<Case> CommandLineCases() {
          R"({"type":"patch","path":"r.wav","result":"failed","before":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("after":{"CenterFreq":7100000,"Bandwidth":150000},)"
          R"("error":"File too large; the file holds CenterFreq 7100000, Bandwidth 150000"})" "\n",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "Bandwidth: 150000 (1 file) -> 192000\n" "0 patched, 0 unchanged, 0 refused, 1 failed\n", FileSizeLimit(80)},
+         "CenterFreq: 7100000 (1 file) -> 7050000\nBandwidth: 150000 (1 file) -> 192000\n0 patched, 0 unchanged, 0 refused, 1 failed\n", FileSizeLimit(80)},
         // The second of three syncs fails: that file fails, the ones after it are patched.
         {"patch: a failed sync in the middle of a batch", Where::Direct,
          {{"a.wav", sample, Patched(sample, 5, 150000)}, {"b.wav", sample, Patched(sample, 5, 150000)},
@@ -802,7 +802,7 @@ std::vector<Case> CommandLineCases() {
          {"--cf", "5", "a.wav", "b.wav", "c.wav"}, 1,
          "a.wav: CenterFreq 7100000 -> 5\nb.wav: write failed: sync: Input/output error\n"
          "c.wav: CenterFreq 7100000 -> 5\n",
-         "CenterFreq: 7100000 (3 files) -> 5\n" "2 patched, 0 unchanged, 0 refused, 1 failed\n", FsyncFailing(kFsyncFails, "2")},
+         "CenterFreq: 7100000 (3 files) -> 5\n2 patched, 0 unchanged, 0 refused, 1 failed\n", FsyncFailing(kFsyncFails, "2")},
         // Lost output: a report stops and says so (a reader that has gone needs
         // no word); a patch goes on, and says its record is incomplete.
         // Wine takes every write to /dev/full as done.
@@ -813,18 +813,18 @@ std::vector<Case> CommandLineCases() {
          OutputTo(Output::ClosedPipe)},
         {"patch to a full disk", Where::LinuxOnly, {{"a.wav", sample, patchedCf}, {"b.wav", sample, patchedCf}},
          {"--cf", "7.05M", "a.wav", "b.wav"}, 1, "",
-         "CenterFreq: 7100000 (2 files) -> 7050000\n" "2 patched, 0 unchanged, 0 refused, 0 failed\n"
+         "CenterFreq: 7100000 (2 files) -> 7050000\n2 patched, 0 unchanged, 0 refused, 0 failed\n"
          "kalimber: standard output: No space left on device: the record of the patches is incomplete\n",
          OutputTo(Output::DevFull)},
         {"patch into a closed pipe", Where::Everywhere, {{"a.wav", sample, patchedCf}},
          {"--json", "--cf", "7.05M", "a.wav"}, 1, "",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n"
+         "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed\n"
          "kalimber: standard output: Broken pipe: the record of the patches is incomplete\n",
          OutputTo(Output::ClosedPipe)},
         // Started with >&-: the recording must not become descriptor 1, where
         // the patch line would land in it. POSIX descriptors only.
         {"patch with standard output closed", Where::LinuxOnly, {{"a.wav", sample, patchedCf}},
-         {"--cf", "7.05M", "a.wav"}, 0, "", "CenterFreq: 7100000 (1 file) -> 7050000\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n",
+         {"--cf", "7.05M", "a.wav"}, 0, "", "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed\n",
          OutputTo(Output::Closed)},
         // The pipe fills, so the tool waits in the a*.wav reports while z.wav
         // becomes a FIFO with no writer; opening it must not wait too. Under
@@ -873,7 +873,7 @@ std::vector<Case> CommandLineCases() {
          [](const Exit& e) { EXPECT_NE(e.out.find("Selected file: \na\\x0Ab.wav\n\n"), std::string::npos); }},
         {"patch line: a name with a line end", Where::LinuxOnly, {{"a\nb.wav", sample, patchedCf}},
          {"--cf", "7.05M", "a\nb.wav"}, 0, "a\\x0Ab.wav: CenterFreq 7100000 -> 7050000\n",
-         "CenterFreq: 7100000 (1 file) -> 7050000\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"JSON keeps the exact text", Where::LinuxOnly, {{"a\nb.wav", forged, {}}}, {"--json", "a\nb.wav"}, 0, "*",
          "", {},
          [](const Exit& e) {
@@ -1015,7 +1015,7 @@ std::vector<Case> CommandLineCases() {
                      "   Break: d.wav -> plain.wav: CenterFreq 7050000 != 0\n"
                      "   Break: d.wav -> plain.wav: Bandwidth 150000 != 0\n"
                      "   Break: d.wav -> plain.wav: Check ok != not-orva\n"),
-         "CenterFreq: 7100000 (4 files) -> 7050000\n" "4 patched, 0 unchanged, 1 refused, 0 failed\n"},
+         "CenterFreq: 7100000 (4 files) -> 7050000\n4 patched, 0 unchanged, 1 refused, 0 failed\n"},
         // A copied first file names the same second file: a fork, not a loop.
         {"a fork", Where::Everywhere,
          {{"d/a.wav", part(0, "b.wav"), {}}, {"d/b.wav", part(160, ""), {}}, {"d/x.wav", part(0, "b.wav"), {}}},
@@ -1100,7 +1100,8 @@ std::vector<Case> CommandLineCases() {
         {"a NextFileName in another case", Where::WindowsOnly,
          {{"d/a.wav", part(0, "B.WAV"), Patched(part(0, "B.WAV"), 7050000, 150000)},
           {"d/b.wav", part(160, ""), Patched(part(160, ""), 7050000, 150000)}},
-         {"--chain", "--cf", "7.05M", "d"}, 0, "*", "2 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         {"--chain", "--cf", "7.05M", "d"}, 0, "*",
+         "CenterFreq: 7100000 (2 files) -> 7050000\n2 patched, 0 unchanged, 0 refused, 0 failed\n", {},
          [](const Exit& e) {
              EXPECT_EQ(e.out.find("---Chain---"), e.out.rfind("---Chain---")) << e.out;
              EXPECT_NE(e.out.find("   Last: d\\b.wav\n"), std::string::npos) << e.out;  // as the folder lists it
@@ -1179,7 +1180,7 @@ std::vector<Case> CommandLineCases() {
     const Case edges[] = {
         {"a chain never follows a link to a file that is no .wav, nor patches it", Where::Everywhere,
          {{"cb/a.wav", toBackup, Patched(toBackup, 7050000, 150000)}, {"cb/backup.bak", sample, {}}},
-         {"--chain", "--cf", "7.05M", "cb"}, 1, "*", "CenterFreq: 7100000 (1 file) -> 7050000\n" "1 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         {"--chain", "--cf", "7.05M", "cb"}, 1, "*", "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed\n", {},
          endsWith("   Missing: backup.bak (not a .wav file; named by cb" + sep + "a.wav)\n")},
         {"a link to x.WAV is followed", Where::Everywhere, {{"a.wav", part(0, "x.WAV"), {}}, {"x.WAV", part(160, ""), {}}},
          {"--chain", "--json", "a.wav"}, 0, "*", "", {},

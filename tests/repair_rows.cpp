@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/expected_text.h"
 #include "tests/process_harness.h"
 #include "tools/sample_recording.h"
 
@@ -60,6 +61,7 @@ Bytes Part(int offsetMs, const std::string& next) {
 std::vector<Case> RepairCases() {
     const Bytes sample = SampleRecording();
     const std::string hint = "Try 'kalimber --help'.\n";
+    const std::string sep = EndsWith(kExe, ".exe") ? "\\" : "/";  // as a folder's files are named
     auto usage = [&](const char* name, std::vector<std::string> arguments, const std::string& error) {
         return Case{name, Where::Everywhere, {{"a.wav", sample, {}}}, std::move(arguments), 2, "",
                     "kalimber: " + error + "\n" + hint};
@@ -186,7 +188,7 @@ std::vector<Case> RepairCases() {
         {"--where picks one band of two", Where::Everywhere,
          {{"d/a.wav", sample, Put(sample, 76, 7050000, 4)}, {"d/b.wav", fourteen, {}}},
          {"--cf", "7.05M", "--where", "CenterFreq=7.1M", "d"}, 0,
-         "d/a.wav: CenterFreq 7100000 -> 7050000\nd/b.wav: skipped: CenterFreq is 14200000, not 7100000\n",
+         "d" + sep + "a.wav: CenterFreq 7100000 -> 7050000\nd" + sep + "b.wav: skipped: CenterFreq is 14200000, not 7100000\n",
          "CenterFreq: 7100000 (1 file) -> 7050000\n1 patched, 0 unchanged, 0 refused, 0 failed, 1 skipped\n"},
         {"--where in a report shows what matches", Where::Everywhere, {{"a.wav", sample, {}}, {"b.wav", fourteen, {}}},
          {"--csv", "--where", "check=ok", "--where", "RIFF.CnkSize=123288", "--where", "CenterFreq=14200k", "a.wav",
