@@ -2,6 +2,7 @@
 // writer or the patch for each file in turn; library exceptions end here.
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -20,6 +21,7 @@
 #include "header/print.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
+#include "platform/write_guard.h"
 
 namespace kalimber {
 namespace {
@@ -99,6 +101,25 @@ std::uint64_t CountPaths(const CommandLineOptions& options) {
     return paths;
 }
 
+// After an interrupt: the summary, ", interrupted after N of M files", and
+// the status of the signal (130 for SIGINT); -1 where none came.
+int EndInterrupted(const CommandLineOptions& options, const PatchTally& tally) {
+    const int signal = InterruptSignal();
+    if (signal == 0) {
+        return -1;
+    }
+    std::uint64_t files = 0;  // the files named and those of the folders named
+    WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+        files += found.Error != NoWavFilesReason;
+        return true;
+    });
+    const std::uint64_t taken = static_cast<std::uint64_t>(Taken(tally));
+    PrintPatchSummary(tally, options,
+                      ", interrupted after " + std::to_string(taken) + " of " +
+                          std::to_string(std::max(files, taken)) + " files");
+    return 128 + signal;
+}
+
 int Report(const CommandLineOptions& options, const Writer& writer, WriterState& state) {
     writer.Begin(state, options);
     Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options));
@@ -135,7 +156,11 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
     bool allFound = true;
     Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options));
     // A lost line never stops the patching: each file is patched whole or not at all.
+    // An interrupt ends it before the next file.
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+        if (InterruptSignal() != 0) {
+            return false;
+        }
         if (found.Error == NoWavFilesReason) {
             SayNoWavFiles(found);
             allFound = false;
@@ -149,6 +174,9 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
         return true;
     });
     HideProgress();
+    if (const int status = EndInterrupted(options, tally); status >= 0) {
+        return status;
+    }
     PrintPatchSummary(tally, options);
     return allFound && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
 }
@@ -169,8 +197,8 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
     Progress progress = StartProgress(!options.Quiet, patch ? "patching" : "reading", CountPaths(options));
     const TakeFile take = [&](const FoundPath& found) {
         StepProgress(progress, found.Text);
-        if (!patch) {
-            return LoadRecording(found);
+        if (!patch || InterruptSignal() != 0) {
+            return LoadRecording(found);  // after an interrupt, nothing more is written
         }
         PatchedFile file = PatchFile(found, options, &plans);
         outcomes[file.Outcome.Text] = file.Outcome;
@@ -248,7 +276,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
             write(stray, ChainColumns{});
             allGood = false;
         }
-        return patch || OutputError() == 0;
+        return (patch && InterruptSignal() == 0) || (!patch && OutputError() == 0);
     });
     HideProgress();
     return allGood;
@@ -262,6 +290,9 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
         return status;
     }
     patch = Patches(options);
+    if (patch) {
+        CatchInterrupts();  // a file is never left halfway: the run ends between files
+    }
     SessionPlan session;
     if (patch && NeedsSessionPlan(options)) {
         // Read before the first write: what will change, and what needs the whole session.
@@ -269,6 +300,9 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
         if (options.Edits.Start && !options.Chain && session.Paths != 1) {
             return TellUsageError("--start without --chain takes one file; the PATHs name " +
                                   std::to_string(session.Paths));
+        }
+        if (const int status = EndInterrupted(options, PatchTally{}); status >= 0) {
+            return status;  // before the first write
         }
         for (const std::string& line : session.Changes) {
             PrintError("%s\n", line.c_str());
@@ -286,6 +320,9 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     // A picture with holes is no picture of the whole session.
     allGood = allGood && state.Picture.Failures.empty();
     if (patch) {
+        if (const int status = EndInterrupted(options, patched); status >= 0) {
+            return status;
+        }
         PrintPatchSummary(patched, options);
     }
     return allGood && patched.Refused == 0 && patched.Failed == 0 ? ExitOk : ExitFailed;
@@ -295,6 +332,7 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
 
 int RunCommandLine(const std::vector<std::string>& arguments) {
     IgnoreBrokenPipe();
+    IgnoreFileSizeSignal();  // a size limit fails a write, which is told or undone
     ResetOutputError();
     int status = ExitFailed;
     bool patch = false;
@@ -314,8 +352,9 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
         } else if (error != EPIPE) {
             PrintError("kalimber: standard output: %s\n", std::strerror(error));
         }
-        status = ExitFailed;
+        status = status > 128 ? status : ExitFailed;  // an interrupt's status stands
     }
+    InterruptsDone();
     if (g_Platform.OwnsConsoleAlone()) {
         g_Platform.WaitForEnter();  // started from Explorer: keep the window readable
     }

@@ -13,6 +13,7 @@
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
+#include "platform/write_guard.h"
 
 namespace kalimber {
 namespace {
@@ -105,18 +106,23 @@ Written WriteEdit(std::FILE* recording, const Recording& now, const RecordingHea
         return {error, held};
     }
     errno = 0;
+    std::string error;
     if (!g_Platform.SyncFile(recording)) {
-        return {"sync: " + SystemReason(), after};
+        error = "sync: " + SystemReason();
     }
+    // What the file holds now, whatever the sync said: the record never
+    // claims more than was read back.
     RecordingHeader held = now.Header;
     std::string reason;
-    if (!ReadBack(recording, held, now.Size, reason) ||
-        std::any_of(runs.begin(), runs.end(), [&](const ByteRun& run) {
+    if (!ReadBack(recording, held, now.Size, reason)) {
+        return {error.empty() ? "the header could not be read back: " + reason : error, std::nullopt};
+    }
+    if (error.empty() && std::any_of(runs.begin(), runs.end(), [&](const ByteRun& run) {
             return std::memcmp(HeaderBytes(held) + run.Offset, HeaderBytes(after) + run.Offset, run.Length) != 0;
         })) {
-        return {"the header read back does not hold the new values", after};
+        error = "the header read back does not hold the new values";
     }
-    return {"", after};
+    return {error, held};
 }
 
 }  // namespace
@@ -175,6 +181,14 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
         patched.Now.Text = found.Text;
         patched.Now.Error = error;
         outcome.Error = error;
+        return patched;
+    }
+    // One writer a file: a file that another run holds is left to it.
+    if (!options.DryRun && LockForWriting(recording) == LockResult::Busy) {
+        std::fclose(recording);
+        patched.Now.Path = found.Path;
+        patched.Now.Text = found.Text;
+        patched.Now.Error = outcome.Error = "busy: another process is writing it";
         return patched;
     }
     patched.Now = ReadRecording(found, recording, opened);
@@ -237,14 +251,18 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
     return patched;
 }
 
-void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options) {
+int Taken(const PatchTally& tally) {
+    return tally.Patched + tally.Unchanged + tally.Refused + tally.Failed + tally.Skipped;
+}
+
+void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending) {
     std::string skipped;
     if (!options.Wheres.empty()) {
         skipped = ", " + std::to_string(tally.Skipped) + " skipped";
     }
-    PrintError("%d %s, %d unchanged, %d refused, %d failed%s\n", tally.Patched,
+    PrintError("%d %s, %d unchanged, %d refused, %d failed%s%s\n", tally.Patched,
                options.DryRun ? "would be patched" : "patched", tally.Unchanged, tally.Refused, tally.Failed,
-               skipped.c_str());
+               skipped.c_str(), ending.c_str());
 }
 
 }  // namespace kalimber

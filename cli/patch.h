@@ -57,8 +57,11 @@ struct PatchedFile {
 // opened once, and closed again before this returns.
 PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans = nullptr);
 
-// "20 patched, 0 unchanged, 1 refused, 0 failed" on the error sink, and
-// ", 3 skipped" where --where picks the files.
-void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options);
+// The files a tally counts.
+int Taken(const PatchTally& tally);
+
+// "20 patched, 0 unchanged, 1 refused, 0 failed" on the error sink,
+// ", 3 skipped" where --where picks the files, then ending.
+void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending = "");
 
 }  // namespace kalimber

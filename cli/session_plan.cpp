@@ -8,6 +8,7 @@
 #include "cli/path_walk.h"
 #include "cli/progress.h"
 #include "cli/recording.h"
+#include "platform/write_guard.h"
 
 namespace kalimber {
 
@@ -34,7 +35,7 @@ SessionPlan PlanSession(const CommandLineOptions& options) {
             if (found.Error.empty()) {
                 keep(LoadRecording(found));
             }
-            return true;
+            return InterruptSignal() == 0;
         });
         if (options.Edits.Relink) {
             session.Plans = RelinkPlans(files, options.MaxGapMs);
@@ -68,7 +69,7 @@ SessionPlan PlanSession(const CommandLineOptions& options) {
             for (Recording& stray : set.Strays) {
                 keep(std::move(stray));
             }
-            return true;
+            return InterruptSignal() == 0;
         });
     }
     HideProgress();

@@ -82,6 +82,18 @@ Limits FileSizeLimit(rlim_t bytes) {
     limits.fileSize = bytes;
     return limits;
 }
+Limits FileSizeLimitWithItsSignal(rlim_t bytes) {
+    Limits limits = FileSizeLimit(bytes);
+    limits.sizeSignal = true;
+    return limits;
+}
+Limits Interrupted(const std::string& ms, int signal, bool twice) {
+    Limits limits;
+    limits.slowOpenMs = ms;
+    limits.signal = signal;
+    limits.twice = twice;
+    return limits;
+}
 Limits OpenFilesLimit(rlim_t files) {
     Limits limits;
     limits.openFiles = files;
@@ -146,7 +158,7 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
             close(STDOUT_FILENO);
         }
         if (limits.fileSize != RLIM_INFINITY) {
-            signal(SIGXFSZ, SIG_IGN);
+            signal(SIGXFSZ, limits.sizeSignal ? SIG_DFL : SIG_IGN);
             const rlimit limit{limits.fileSize, limits.fileSize};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
@@ -177,6 +189,7 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
     const auto deadline = Clock::now() + kOutputTimeout;
     int open = out[0] >= 0 ? 2 : 1;
     bool told = limits.onFirstOutput == nullptr;
+    bool signalled = false;
     while (open > 0 && Clock::now() < deadline) {
         if (poll(fds, 2, 100) <= 0) {
             continue;
@@ -187,6 +200,14 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
                 const ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
                 if (got > 0) {
                     raw[i].append(chunk, static_cast<std::size_t>(got));
+                    if (i == 0 && limits.signal != 0 && !signalled && raw[0].find('\n') != std::string::npos) {
+                        signalled = true;
+                        kill(pid, limits.signal);
+                        if (limits.twice) {
+                            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                            kill(pid, limits.signal);
+                        }
+                    }
                     if (i == 0 && !told && raw[0].size() > kBanner.size()) {
                         told = true;
                         limits.onFirstOutput();

@@ -59,6 +59,9 @@ struct Exit {
 // How a command-line run is started besides its arguments.
 struct Limits {
     rlim_t fileSize = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+    bool sizeSignal = false;          // with fileSize: SIGXFSZ left at its default, as a shell leaves it
+    int signal = 0;                   // sent once standard output holds a line (twice with twice)
+    bool twice = false;
     rlim_t openFiles = RLIM_INFINITY;  // RLIMIT_NOFILE
     std::string preload;              // a library in LD_PRELOAD
     std::string failAt;               // which fsync of the preloaded library fails
@@ -75,6 +78,10 @@ struct Limits {
 
 // Limits with one thing set, for the rows of a table.
 Limits FileSizeLimit(rlim_t bytes);
+// The same, SIGXFSZ left at its default.
+Limits FileSizeLimitWithItsSignal(rlim_t bytes);
+// Each .wav file takes ms to open, and signal is sent (twice with twice) once a line is out.
+Limits Interrupted(const std::string& ms, int signal, bool twice = false);
 Limits OpenFilesLimit(rlim_t files);
 Limits FsyncFailing(const std::string& preload, const std::string& at);
 Limits OutputTo(Output output);
