@@ -17,6 +17,8 @@
 #include "cli/recording.h"
 #include "cli/repair.h"
 #include "cli/session_plan.h"
+#include "cli/undo.h"
+#include "cli/write_log.h"
 #include "cli/writers.h"
 #include "header/print.h"
 #include "platform/platform.h"
@@ -150,11 +152,51 @@ int Report(const CommandLineOptions& options, const Writer& writer, WriterState&
     return allGood ? ExitOk : ExitFailed;
 }
 
-int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state, const FilePlans& plans) {
+// True while the log takes each write's record; told once where it fails,
+// and the run stops before the next file.
+bool LogHolds(WriteLog* log) {
+    if (log == nullptr || log->Error.empty()) {
+        return true;
+    }
+    if (log->File != nullptr) {
+        TellError("kalimber: " + EscapeControls(log->Error) + "; the run stops before the next file\n");
+        CloseLog(*log);
+    }
+    return false;
+}
+
+int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state, const FilePlans& plans,
+          WriteLog* log) {
     writer.Begin(state, options);
     PatchTally tally;
     bool allFound = true;
     Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options));
+    // With a log, files are prepared a batch at a time, so that one sync of
+    // the log makes their intents durable before any of them is written.
+    constexpr std::size_t kBatch = 32;
+    std::vector<PreparedFile> batch;
+    const PlanFile plan = [&](const Recording& now) {
+        const auto at = plans.find(now.Text);
+        return PlanEdit(now, options, at == plans.end() ? nullptr : &at->second);
+    };
+    auto finish = [&] {
+        bool logged = true;
+        if (std::any_of(batch.begin(), batch.end(), ToWrite)) {
+            for (const PreparedFile& prepared : batch) {
+                logged = (!ToWrite(prepared) || LogIntent(*log, prepared, false)) && logged;
+            }
+            logged = logged && SyncLog(*log);
+        }
+        for (PreparedFile& prepared : batch) {
+            if (progress.SharesScreen) {
+                HideProgress();
+            }
+            WritePatch(writer, state, FinishFile(prepared, log, logged).Outcome, tally);
+            StepProgress(progress, prepared.Found.Text);
+        }
+        batch.clear();
+        return LogHolds(log);
+    };
     // A lost line never stops the patching: each file is patched whole or not at all.
     // An interrupt ends it before the next file.
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
@@ -162,9 +204,16 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
             return false;
         }
         if (found.Error == NoWavFilesReason) {
+            if (!finish()) {
+                return false;
+            }
             SayNoWavFiles(found);
             allFound = false;
             return true;
+        }
+        if (log != nullptr) {
+            batch.push_back(PrepareFile(found, options, plan));
+            return batch.size() < kBatch || finish();
         }
         if (progress.SharesScreen) {
             HideProgress();
@@ -173,12 +222,40 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
         StepProgress(progress, found.Text);
         return true;
     });
+    finish();
     HideProgress();
     if (const int status = EndInterrupted(options, tally); status >= 0) {
         return status;
     }
     PrintPatchSummary(tally, options);
-    return allFound && tally.Refused == 0 && tally.Failed == 0 ? ExitOk : ExitFailed;
+    return allFound && tally.Refused == 0 && tally.Failed == 0 && LogHolds(log) ? ExitOk : ExitFailed;
+}
+
+// --undo: the log's writes, newest first, each through the same guarded write.
+int Undo(const CommandLineOptions& options, const Writer& writer, WriterState& state,
+         const std::vector<LoggedWrite>& writes, WriteLog* log) {
+    writer.Begin(state, options);
+    PatchTally tally;
+    Progress progress = StartProgress(!options.Quiet, "undoing", writes.size());
+    for (auto write = writes.rbegin(); write != writes.rend() && InterruptSignal() == 0 && LogHolds(log); ++write) {
+        if (progress.SharesScreen) {
+            HideProgress();
+        }
+        const FoundPath found{write->Path, write->Text, ""};
+        const PatchedFile file =
+            EditFile(found, options, [&](const Recording& now) { return PlanUndo(now, *write); }, log);
+        WritePatch(writer, state, file.Outcome, tally);
+        StepProgress(progress, write->Text);
+    }
+    HideProgress();
+    if (const int signal = InterruptSignal(); signal != 0) {
+        PrintPatchSummary(tally, options,
+                          ", interrupted after " + std::to_string(Taken(tally)) + " of " +
+                              std::to_string(writes.size()) + " files");
+        return 128 + signal;
+    }
+    PrintPatchSummary(tally, options);
+    return tally.Refused == 0 && tally.Failed == 0 && LogHolds(log) ? ExitOk : ExitFailed;
 }
 
 // Each chain: its files reported or patched, then its section as the files
@@ -186,7 +263,7 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
 // the same open; a patch's line waits for its file's turn in the chain.
 // False when a file or a link fails.
 bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, WriterState& state,
-                         const FilePlans& plans, PatchTally& patched) {
+                         const FilePlans& plans, WriteLog* log, PatchTally& patched) {
     const bool patch = Patches(options);
     const bool csv = options.Format == OutputFormat::Csv;
     bool allGood = true;
@@ -197,10 +274,10 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
     Progress progress = StartProgress(!options.Quiet, patch ? "patching" : "reading", CountPaths(options));
     const TakeFile take = [&](const FoundPath& found) {
         StepProgress(progress, found.Text);
-        if (!patch || InterruptSignal() != 0) {
-            return LoadRecording(found);  // after an interrupt, nothing more is written
+        if (!patch || InterruptSignal() != 0 || (log != nullptr && !log->Error.empty())) {
+            return LoadRecording(found);  // after an interrupt or a lost log, nothing more is written
         }
-        PatchedFile file = PatchFile(found, options, &plans);
+        PatchedFile file = PatchFile(found, options, &plans, log);
         outcomes[file.Outcome.Text] = file.Outcome;
         return std::move(file.Now);
     };
@@ -276,22 +353,18 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
             write(stray, ChainColumns{});
             allGood = false;
         }
-        return (patch && InterruptSignal() == 0) || (!patch && OutputError() == 0);
+        return (patch && InterruptSignal() == 0 && LogHolds(log)) || (!patch && OutputError() == 0);
     });
     HideProgress();
     return allGood;
 }
 
-// patch: set when the arguments ask for a patch.
-int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
-    CommandLineOptions options;
-    const int status = ParseCommandLine(arguments, options);
-    if (status >= 0) {
-        return status;
-    }
-    patch = Patches(options);
-    if (patch) {
-        CatchInterrupts();  // a file is never left halfway: the run ends between files
+// The run after its options: a report, a patch of the files found, or an undo.
+int Write(const CommandLineOptions& options, bool patch, const std::vector<LoggedWrite>& undone, WriteLog* log) {
+    if (!options.UndoLog.empty()) {
+        const Writer writer = PickWriter(options);
+        WriterState state;
+        return Undo(options, writer, state, undone, log);
     }
     SessionPlan session;
     if (patch && NeedsSessionPlan(options)) {
@@ -311,11 +384,11 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     const Writer writer = PickWriter(options);
     WriterState state;
     if (!options.Chain) {
-        return patch ? Patch(options, writer, state, session.Plans) : Report(options, writer, state);
+        return patch ? Patch(options, writer, state, session.Plans, log) : Report(options, writer, state);
     }
     writer.Begin(state, options);
     PatchTally patched;
-    bool allGood = ReportOrPatchChains(options, writer, state, session.Plans, patched);
+    bool allGood = ReportOrPatchChains(options, writer, state, session.Plans, log, patched);
     writer.Finish(state);
     // A picture with holes is no picture of the whole session.
     allGood = allGood && state.Picture.Failures.empty();
@@ -326,6 +399,41 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
         PrintPatchSummary(patched, options);
     }
     return allGood && patched.Refused == 0 && patched.Failed == 0 ? ExitOk : ExitFailed;
+}
+
+// patch: set when the arguments ask for a patch.
+int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
+    CommandLineOptions options;
+    const int status = ParseCommandLine(arguments, options);
+    if (status >= 0) {
+        return status;
+    }
+    patch = Patches(options);
+    std::vector<LoggedWrite> undone;
+    if (!options.UndoLog.empty()) {
+        // The whole log is read first: one that is not ours writes nothing.
+        if (const std::string why = ReadLog(options.UndoLog, undone); !why.empty()) {
+            return TellUsageError("--undo: " + options.UndoLog + ": " + why + "; nothing is written");
+        }
+    }
+    if (patch) {
+        CatchInterrupts();  // a file is never left halfway: the run ends between files
+    }
+    WriteLog log;
+    WriteLog* logged = nullptr;
+    if (!options.LogPath.empty() && !options.DryRun) {
+        if (!OpenLog(options.LogPath, log)) {
+            TellError("kalimber: " + EscapeControls(log.Error) + "; nothing is written\n");
+            return ExitFailed;
+        }
+        logged = &log;
+    }
+    const int written = Write(options, patch, undone, logged);
+    if (logged != nullptr && !CloseLog(log)) {
+        TellError("kalimber: " + EscapeControls(log.Error) + "\n");
+        return written == ExitOk ? ExitFailed : written;
+    }
+    return written;
 }
 
 }  // namespace

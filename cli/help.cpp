@@ -55,6 +55,11 @@ const char* const HelpText =
     "                        CHUNK.Label where two chunks share it, or Check)\n"
     "                        reads so; the others are skipped; repeatable, and\n"
     "                        in a report it picks what is shown\n"
+    "  --log FILE            append to FILE, before each file is written, what\n"
+    "                        it holds and what it will hold, synced, then the\n"
+    "                        file's record (JSON Lines)\n"
+    "  --undo LOG            give each file LOG names, newest first, its old\n"
+    "                        bytes back where it still holds the new ones\n"
     "  --dry-run             tell what would change, write nothing\n"
     "  -P, --preserve-mtime  keep each patched file's modification time\n"
     "\n"
@@ -92,7 +97,8 @@ const char* const HelpText =
     "  kalimber --csv session > session.csv\n"
     "  kalimber --dry-run --cf 7.05MHz session\n"
     "  kalimber --shift -1h --where CenterFreq=7.1M session\n"
-    "  kalimber --relink --fix-sizes session\n"
+    "  kalimber --relink --fix-sizes --log fix.log session\n"
+    "  kalimber --undo fix.log\n"
     "  kalimber --chain --summary session\n"
     "  kalimber --svg session > session.svg\n";
 

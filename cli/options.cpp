@@ -51,6 +51,7 @@ const std::vector<OptionSpelling> OptionTable = {
     {0, "--bw", "HZ"},          {0, "--set", "FIELD=VALUE"},    {0, "--shift", "DURATION"},
     {0, "--start", "TIME"},     {0, "--stop-from-duration", nullptr}, {0, "--relink", nullptr},
     {0, "--fix-sizes", nullptr}, {0, "--where", "FIELD=VALUE"},
+    {0, "--log", "FILE"},       {0, "--undo", "LOG"},
     {0, "--dry-run", nullptr},  {'P', "--preserve-mtime", nullptr},
     {0, "--chain", nullptr},    {0, "--max-gap", "MS"},         {0, "--summary", nullptr},
     {'h', "--help", nullptr},   {'V', "--version", nullptr},
@@ -393,6 +394,8 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     app.add_flag("--stop-from-duration", options.Edits.StopFromDuration);
     app.add_flag("--relink", options.Edits.Relink);
     app.add_flag("--fix-sizes", options.Edits.FixSizes);
+    CLI::Option* logOption = app.add_option("--log", options.LogPath)->type_name("FILE");
+    CLI::Option* undoOption = app.add_option("--undo", options.UndoLog)->type_name("LOG");
     CLI::Option* dryRun = app.add_flag("--dry-run", options.DryRun);
     CLI::Option* keepTime = app.add_flag("-P,--preserve-mtime", options.PreserveMtime);
     app.add_flag("--chain", options.Chain);
@@ -424,7 +427,17 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     if (brief && (json || csv || svg)) {
         return UsageError(std::string("--brief excludes ") + (json ? "--json" : csv ? "--csv" : "--svg"));
     }
-    if (options.Paths.empty()) {
+    const bool undo = undoOption->count() > 0;
+    if (undo && options.UndoLog.empty()) {
+        return UsageError("--undo needs a log (LOG)");
+    }
+    if (logOption->count() > 0 && options.LogPath.empty()) {
+        return UsageError("--log needs a file (FILE)");
+    }
+    if (undo && !options.Paths.empty()) {
+        return UsageError("--undo takes its files from the log; no PATH goes with it");
+    }
+    if (options.Paths.empty() && !undo) {
         return UsageError("no PATH given");
     }
     // The parser takes the arguments last first: the repeated ones back in order.
@@ -447,6 +460,16 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
         return UsageError("--start: '" + start + "' is not a time YYYY-MM-DDTHH:MM:SS[.mmm] on a real date from 1601 to 30827");
     }
     const bool patch = Patches(options);
+    if (undo && (patch && (!edits.Sets.empty() || edits.ShiftMs || edits.Start || edits.StopFromDuration ||
+                           edits.Relink || edits.FixSizes))) {
+        return UsageError("--undo takes its edits from the log; no other edit goes with it");
+    }
+    if (undo && (!options.Wheres.empty() || options.Chain || options.Recursive)) {
+        return UsageError("--undo takes the files of the log as it names them; --where, --chain and -r do not go with it");
+    }
+    if (logOption->count() > 0 && !patch) {
+        return UsageError("--log needs an edit or --undo");
+    }
     const bool moves = edits.ShiftMs || edits.Start || edits.StopFromDuration;
     for (const FieldSetting& setting : edits.Sets) {
         const std::string name = FieldName(*setting.Row);
@@ -468,7 +491,8 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
         return UsageError("--max-gap: '" + maxGap + "' is not a whole number of milliseconds from 0 to " +
                           std::to_string(MaxGapLimitMs));
     }
-    constexpr const char* kEdits = "an edit (--cf, --bw, --set, --shift, --start, --stop-from-duration, --relink or --fix-sizes)";
+    constexpr const char* kEdits =
+        "an edit (--cf, --bw, --set, --shift, --start, --stop-from-duration, --relink, --fix-sizes or --undo)";
     if (dryRun->count() > 0 && !patch) {
         return UsageError(std::string("--dry-run needs ") + kEdits);
     }
@@ -499,7 +523,7 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     if (patch && (csv || brief)) {
         return UsageError(std::string(csv ? "--csv" : "--brief") + " reports; a patch writes text or --json");
     }
-    if (patch) {
+    if (patch && !undo) {
         if (const int status = CheckPathsOfAWrite(arguments, options.Paths); status >= 0) {
             return status;
         }

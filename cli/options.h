@@ -50,6 +50,8 @@ struct CommandLineOptions {
     Repairs Edits;
     // The files a patch takes, or a report shows.
     std::vector<FieldWanted> Wheres;
+    std::string LogPath;   // --log: where each write's intent and outcome go
+    std::string UndoLog;   // --undo: the log whose writes are undone
     bool DryRun = false;
     bool PreserveMtime = false;
     // Follow NextFileName from each file, or find the chains of each folder.
@@ -60,10 +62,11 @@ struct CommandLineOptions {
     std::vector<std::string> Paths;
 };
 
-// True when the options ask for a patch rather than a report.
+// True when the options ask for a write (a patch, or --undo) rather than a report.
 inline bool Patches(const CommandLineOptions& options) {
     const Repairs& e = options.Edits;
-    return !e.Sets.empty() || e.ShiftMs || e.Start || e.StopFromDuration || e.Relink || e.FixSizes;
+    return !e.Sets.empty() || e.ShiftMs || e.Start || e.StopFromDuration || e.Relink || e.FixSizes ||
+           !options.UndoLog.empty();
 }
 
 // The longest gap --max-gap takes: a day.

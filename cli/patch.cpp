@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/field_values.h"
+#include "cli/write_log.h"
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
@@ -17,11 +18,6 @@
 
 namespace kalimber {
 namespace {
-
-struct ByteRun {
-    std::size_t Offset = 0;
-    std::size_t Length = 0;
-};
 
 // The fields whose bytes change, as runs of adjacent bytes.
 std::vector<ByteRun> ChangedRuns(const RecordingHeader& before, const RecordingHeader& after,
@@ -167,8 +163,10 @@ void Count(PatchTally& tally, PatchResult result) {
     }
 }
 
-PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans) {
-    PatchedFile patched;
+PreparedFile PrepareFile(const FoundPath& found, const CommandLineOptions& options, const PlanFile& plan) {
+    PreparedFile prepared;
+    prepared.Found = found;
+    PatchedFile& patched = prepared.Patched;
     PatchOutcome& outcome = patched.Outcome;
     outcome.Text = found.Text;
     std::string error = found.Error;
@@ -181,7 +179,7 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
         patched.Now.Text = found.Text;
         patched.Now.Error = error;
         outcome.Error = error;
-        return patched;
+        return prepared;
     }
     // One writer a file: a file that another run holds is left to it.
     if (!options.DryRun && LockForWriting(recording) == LockResult::Busy) {
@@ -189,43 +187,70 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
         patched.Now.Path = found.Path;
         patched.Now.Text = found.Text;
         patched.Now.Error = outcome.Error = "busy: another process is writing it";
-        return patched;
+        return prepared;
     }
     patched.Now = ReadRecording(found, recording, opened);
-    const FilePlan* plan = nullptr;
-    if (plans != nullptr) {
-        if (const auto at = plans->find(found.Text); at != plans->end()) {
-            plan = &at->second;
-        }
-    }
-    const PlannedEdit edit = PlanEdit(patched.Now, options, plan);
+    PlannedEdit edit = plan(patched.Now);
     outcome.Fields = edit.Fields;
     if (!edit.Skipped.empty()) {
         std::fclose(recording);
         outcome.Result = PatchResult::Skipped;
         outcome.Error = edit.Skipped;
-        return patched;
+        return prepared;
     }
-    FileTime modified;
     errno = 0;
-    const bool keepTime = options.PreserveMtime && !options.DryRun;
-    if (keepTime && !GetModificationTime(recording, modified)) {
+    prepared.KeepTime = options.PreserveMtime && !options.DryRun;
+    if (prepared.KeepTime && !GetModificationTime(recording, prepared.Modified)) {
         outcome.Error = "the modification time could not be read: " + SystemReason();
         std::fclose(recording);
-        return patched;
+        return prepared;
     }
-    const RecordingHeader before = patched.Now.Header;
-    std::optional<RecordingHeader> after = edit.After;
-    const std::vector<ByteRun> runs = ChangedRuns(before, edit.After, edit.Fields);
-    PatchResult result = PatchResult::Refused;
+    prepared.Runs = ChangedRuns(patched.Now.Header, edit.After, edit.Fields);
+    outcome.Before = patched.Now.Header;
+    outcome.After = edit.After;
     if (!edit.Refused.empty()) {
-        error = edit.Refused;
-    } else if (runs.empty()) {
-        result = PatchResult::Unchanged;
+        outcome.Result = PatchResult::Refused;
+        outcome.Error = edit.Refused;
+        outcome.Before.reset();
+        outcome.After.reset();
+    } else if (prepared.Runs.empty()) {
+        outcome.Result = PatchResult::Unchanged;
     } else if (options.DryRun) {
-        result = PatchResult::WouldPatch;
+        outcome.Result = PatchResult::WouldPatch;
     } else {
-        const Written written = WriteEdit(recording, patched.Now, edit.After, runs, RecordFields(outcome));
+        prepared.File = recording;  // to be written
+        prepared.After = edit.After;
+        return prepared;
+    }
+    std::fclose(recording);  // read only: nothing for the close to lose
+    return prepared;
+}
+
+bool ToWrite(const PreparedFile& prepared) {
+    return prepared.File != nullptr;
+}
+
+bool LogIntent(WriteLog& log, const PreparedFile& prepared, bool durable) {
+    return LogIntent(log, prepared.Found, prepared.Patched.Now, prepared.After, prepared.Runs, durable);
+}
+
+PatchedFile FinishFile(PreparedFile& prepared, WriteLog* log, bool logged) {
+    PatchedFile& patched = prepared.Patched;
+    PatchOutcome& outcome = patched.Outcome;
+    if (prepared.File == nullptr) {
+        return std::move(patched);
+    }
+    std::FILE* recording = prepared.File;
+    prepared.File = nullptr;
+    std::string error;
+    PatchResult result = PatchResult::Failed;
+    std::optional<RecordingHeader> after = prepared.After;
+    if (log != nullptr && !logged) {
+        // No file is written without its intent on disk first.
+        error = "the log could not be written (" + log->Error + "); the file is unchanged";
+        after = patched.Now.Header;
+    } else {
+        const Written written = WriteEdit(recording, patched.Now, prepared.After, prepared.Runs, RecordFields(outcome));
         error = written.Error;
         after = written.Held;
         result = error.empty() ? PatchResult::Patched : PatchResult::Failed;
@@ -233,7 +258,7 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
             patched.Now.Header = *written.Held;  // the recording as the file now holds it
         }
         errno = 0;
-        if (keepTime && !SetModificationTime(recording, modified) && error.empty()) {
+        if (prepared.KeepTime && !SetModificationTime(recording, prepared.Modified) && error.empty()) {
             error = "the modification time could not be kept: " + SystemReason();
             result = PatchResult::Failed;
         }
@@ -244,11 +269,29 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
     }
     outcome.Result = result;
     outcome.Error = error;
-    if (result != PatchResult::Refused) {
-        outcome.Before = before;
-        outcome.After = after;
+    outcome.After = after;
+    if (log != nullptr && logged && log->Error.empty()) {
+        LogOutcome(*log, outcome);
     }
-    return patched;
+    return std::move(patched);
+}
+
+PatchedFile EditFile(const FoundPath& found, const CommandLineOptions& options, const PlanFile& plan, WriteLog* log) {
+    PreparedFile prepared = PrepareFile(found, options, plan);
+    const bool logged = !ToWrite(prepared) || log == nullptr || LogIntent(*log, prepared, true);
+    return FinishFile(prepared, log, logged);
+}
+
+PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans,
+                      WriteLog* log) {
+    const FilePlan* plan = nullptr;
+    if (plans != nullptr) {
+        if (const auto at = plans->find(found.Text); at != plans->end()) {
+            plan = &at->second;
+        }
+    }
+    return EditFile(
+        found, options, [&](const Recording& now) { return PlanEdit(now, options, plan); }, log);
 }
 
 int Taken(const PatchTally& tally) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "cli/options.h"
 #include "cli/path_walk.h"
 #include "cli/recording.h"
+#include "platform/platform.h"
 #include "cli/repair.h"
 
 namespace kalimber {
@@ -52,10 +54,50 @@ struct PatchedFile {
     Recording Now;
 };
 
+// Bytes of the header written in one write.
+struct ByteRun {
+    std::size_t Offset = 0;
+    std::size_t Length = 0;
+};
+
+// Where a write mode keeps the record that undoes it (--log), or none.
+struct WriteLog;
+
+// Works out a file's edit from the recording as the file holds it.
+using PlanFile = std::function<PlannedEdit(const Recording&)>;
+
+// A file opened (for update unless a dry run), locked, read and planned:
+// File is still open where it is to be written, and closed otherwise, with
+// its outcome told (unchanged, refused, skipped, could not be opened).
+struct PreparedFile {
+    FoundPath Found;
+    PatchedFile Patched;
+    std::FILE* File = nullptr;
+    RecordingHeader After{};
+    std::vector<ByteRun> Runs;
+    bool KeepTime = false;
+    FileTime Modified;
+};
+
+PreparedFile PrepareFile(const FoundPath& found, const CommandLineOptions& options, const PlanFile& plan);
+
+// True where the prepared file is to be written.
+bool ToWrite(const PreparedFile& prepared);
+
+// Appends its intent to the log, synced where durable.
+bool LogIntent(WriteLog& log, const PreparedFile& prepared, bool durable);
+
+// Writes a prepared file (where its intent is logged, with a log), syncs,
+// reads it back, closes it and logs its outcome.
+PatchedFile FinishFile(PreparedFile& prepared, WriteLog* log, bool logged);
+
+// The two in one, its intent made durable alone.
+PatchedFile EditFile(const FoundPath& found, const CommandLineOptions& options, const PlanFile& plan, WriteLog* log);
+
 // Patches one file as the options say, with what the pass before the
-// writes found for it in plans (null where none was needed). The file is
-// opened once, and closed again before this returns.
-PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans = nullptr);
+// writes found for it in plans (null where none was needed).
+PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options, const FilePlans* plans = nullptr,
+                      WriteLog* log = nullptr);
 
 // The files a tally counts.
 int Taken(const PatchTally& tally);
