@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <map>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,17 @@ std::function<void(const Exit&)> StoppedBetweenFiles() {
     };
 }
 
+// A log of one write: a.wav's CenterFreq from 7100000 to 7050000, as
+// --log writes it, with the run changed as given.
+std::string OneIntent(const std::string& run) {
+    return R"({"type":"intent","path":"a.wav","identity":null,"runs":[)" + run + "]}\n";
+}
+const std::string kCfRun = R"({"offset":76,"old":"60566c00","new":"10936b00"})";
+
+std::function<void()> WriteLog(const std::string& text) {
+    return [text] { WriteFileText("x.log", text); };
+}
+
 std::vector<Case> GuardCases() {
     const Bytes sample = SampleRecording();
     const std::string holds = "f.wav: write failed: File too large; the file holds CenterFreq 7100000, Bandwidth 150000\n";
@@ -64,7 +77,63 @@ std::vector<Case> GuardCases() {
         const int fd = open("a.wav", O_RDONLY | O_CLOEXEC);
         ASSERT_EQ(flock(fd, LOCK_EX), 0);  // released when this test process ends
     });
+    const Bytes newCf = Patched(sample, 7050000, 150000);
+    const std::string hint = "Try 'kalimber --help'.\n";
+    auto badLog = [&](const char* name, const std::string& log, const std::string& why) {
+        return Case{name, Where::Everywhere, {{"a.wav", newCf, {}}}, {"--undo", "x.log"}, 2, "",
+                    "kalimber: --undo: x.log: " + why + "; nothing is written\n" + hint, Before(WriteLog(log))};
+    };
     const Case rows[] = {
+        {"--log, --undo, and the undo of the undo", Where::Everywhere, {{"a.wav", sample, Patched(sample, 7050000, 192000)}},
+         {"-q", "--cf", "7.05M", "--bw", "192k", "--log", "a.log", "a.wav"}, 0, "",
+         "1 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         [sample](const Exit&) {
+             const Exit undo = RunToExit(".", {"--undo", "a.log", "--log", "b.log"});
+             EXPECT_EQ(undo.status, 0) << undo.err;
+             EXPECT_EQ(undo.out, "a.wav: CenterFreq 7050000 -> 7100000, Bandwidth 192000 -> 150000\n");
+             EXPECT_TRUE(ReadFileBytes("a.wav") == sample);
+             const Exit again = RunToExit(".", {"--undo", "a.log"});  // holds the old bytes already
+             EXPECT_EQ(again.out, "a.wav: unchanged\n");
+             const Exit redo = RunToExit(".", {"--undo", "b.log"});
+             EXPECT_EQ(redo.status, 0) << redo.err;
+         }},
+        {"--undo of an intent whose outcome never came", Where::Everywhere, {{"a.wav", newCf, sample}}, {"--undo", "x.log"},
+         0, "a.wav: CenterFreq 7050000 -> 7100000\n", "1 patched, 0 unchanged, 0 refused, 0 failed\n",
+         Before(WriteLog(OneIntent(kCfRun)))},
+        {"--undo refuses a file changed since the log", Where::Everywhere, {{"a.wav", Patched(sample, 5, 150000), {}}},
+         {"--undo", "x.log"}, 1,
+         "a.wav: not written: changed since the log: bytes 76 to 79 hold neither the old nor the new values\n",
+         "0 patched, 0 unchanged, 1 refused, 0 failed\n", Before(WriteLog(OneIntent(kCfRun)))},
+        badLog("a log line that does not parse", OneIntent(kCfRun) + "{\"type\":\"intent\",\n",
+               "line 2: not a line of a kalimber log"),
+        badLog("a log's hex of the wrong length", OneIntent(R"({"offset":76,"old":"60566c","new":"10936b00"})"),
+               "line 1: old and new bytes of the wrong length, or outside the fields the tool writes"),
+        badLog("a log's offset outside the header", OneIntent(R"({"offset":316,"old":"60566c00","new":"10936b00"})"),
+               "line 1: an offset outside 0..315"),
+        badLog("a log that would write the RIFF identifier", OneIntent(R"({"offset":0,"old":"52494646","new":"00000000"})"),
+               "line 1: old and new bytes of the wrong length, or outside the fields the tool writes"),
+        badLog("a log's bytes that are not hex", OneIntent(R"({"offset":76,"old":"60566c0g","new":"10936b00"})"),
+               "line 1: old or new bytes are not hex"),
+        {"a log that cannot be written writes nothing", Where::LinuxOnly,
+         {{"a.wav", sample, {}}, {"b.wav", sample, {}}}, {"--cf", "7.05M", "--log", "/dev/full", "a.wav", "b.wav"}, 1,
+         "a.wav: write failed: the log could not be written (/dev/full: No space left on device); the file is unchanged\n"
+         "b.wav: write failed: the log could not be written (/dev/full: No space left on device); the file is unchanged\n",
+         "CenterFreq: 7100000 (2 files) -> 7050000\n"
+         "kalimber: /dev/full: No space left on device; the run stops before the next file\n"
+         "0 patched, 0 unchanged, 0 refused, 2 failed\n"},
+        {"names that are not UTF-8 are undone each as itself", Where::LinuxOnly,
+         {{"a\xFF.wav", sample, sample}, {"a\xFE.wav", sample, sample}},
+         {"-q", "--json", "--cf", "7.05M", "--log", "a.log", "a\xFF.wav", "a\xFE.wav"}, 0, "",
+         "2 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         [](const Exit&) {
+             // Both show as a\uFFFD.wav; the one changed since stays, its twin is undone.
+             WriteFileRaw("a\xFE.wav", Patched(SampleRecording(), 5, 150000));
+             const Exit undo = RunToExit(".", {"--undo", "a.log"});
+             EXPECT_EQ(undo.status, 1) << undo.err;
+             EXPECT_TRUE(ReadFileBytes("a\xFF.wav") == SampleRecording());
+             EXPECT_TRUE(ReadFileBytes("a\xFE.wav") == Patched(SampleRecording(), 5, 150000));
+             WriteFileRaw("a\xFE.wav", SampleRecording());
+         }},
         interrupted("SIGINT ends a patch between files: 130", SIGINT, 130, false),
         interrupted("SIGTERM ends a patch between files: 143", SIGTERM, 143, false),
         interrupted("SIGHUP ends a patch between files: 129", SIGHUP, 129, false),
@@ -148,6 +217,64 @@ TEST(Guard, TwoRunsAtOnceNeverTearAFileNorMisreport) {
             }
         }
         EXPECT_EQ(count, kFiles) << log;
+    }
+}
+
+}  // namespace
+}  // namespace kalimber::test
+
+namespace kalimber::test {
+namespace {
+
+// Starts the tool with arguments in the current folder, its output thrown away.
+pid_t StartQuietly(const std::vector<std::string>& arguments) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, STDIN_FILENO);
+        dup2(devnull, STDOUT_FILENO);
+        dup2(devnull, STDERR_FILENO);
+        ExecTool(arguments);
+    }
+    return pid;
+}
+
+// A patch with --log killed at thirty points of its run, each time undone by
+// its log: every file is back byte for byte, whatever the kill cut short.
+TEST(Guard, AKilledPatchIsUndoneByItsLog) {
+    if (!EnvOr("KALIMBER_LAUNCHER", "").empty() || EndsWith(kExe, ".exe")) {
+        GTEST_SKIP() << "the kills time the tool itself";
+    }
+    ScratchDir dir;
+    std::filesystem::create_directories("many");
+    const Bytes original = WellFormedRecording(1000);
+    constexpr int kFiles = 2000;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteFileRaw("many/a" + std::to_string(1000 + i) + ".wav", original);
+    }
+    const std::vector<std::string> patch = {"-q", "--cf", "7.05M", "--bw", "50k", "--log", "run.log", "many"};
+    auto undoAndCheck = [&](const std::string& when) {
+        const Exit undo = RunToExit(".", {"-q", "--undo", "run.log"});
+        EXPECT_EQ(undo.status, 0) << when << ": " << undo.err;
+        int wrong = 0;
+        for (int i = 0; i < kFiles; ++i) {
+            wrong += ReadFileBytes("many/a" + std::to_string(1000 + i) + ".wav") != original;
+        }
+        EXPECT_EQ(wrong, 0) << when;
+        std::filesystem::remove("run.log");
+    };
+    // A whole run first, for how long one takes.
+    const auto start = Clock::now();
+    int status = 0;
+    waitpid(StartQuietly(patch), &status, 0);
+    const auto whole = Clock::now() - start;
+    undoAndCheck("after a whole run");
+    for (int point = 1; point <= 30; ++point) {
+        const pid_t pid = StartQuietly(patch);
+        std::this_thread::sleep_for(whole * point / 31);
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        undoAndCheck("killed at " + std::to_string(point) + "/31 of a run");
     }
 }
 
