@@ -92,6 +92,8 @@ const char* const HelpText =
     "     was refused or failed, a chain breaks, a picture leaves a file out,\n"
     "     or the output was lost\n"
     "  2  the command line is wrong (nothing was written)\n"
+    "  130, 143, 129  a write ended between files by SIGINT (Ctrl-C), SIGTERM\n"
+    "     or SIGHUP (a closed console)\n"
     "\n"
     "Examples:\n"
     "  kalimber --csv session > session.csv\n"
