@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include <nlohmann/json.hpp>
 
@@ -67,7 +68,20 @@ bool Writable(std::size_t offset, std::size_t length) {
 
 bool OpenLog(const std::string& text, WriteLog& log) {
     log.Text = text;
-    std::string error;
+    // A slip such as --log rec.wav must not append to a recording: a file
+    // already there is a log only where it starts as one.
+    std::error_code regular;
+    std::FILE* existing = std::filesystem::is_regular_file(PathFromText(text), regular)
+                              ? OpenPath(PathFromText(text), "rb")
+                              : nullptr;
+    if (existing != nullptr) {
+        const int first = std::fgetc(existing);
+        std::fclose(existing);
+        if (first != EOF && first != '{') {
+            log.Error = text + ": not a log of this tool (it does not start with a JSON line)";
+            return false;
+        }
+    }
     errno = 0;
     log.File = OpenPath(PathFromText(text), "ab");
     if (log.File == nullptr) {

@@ -18,7 +18,8 @@ struct WriteLog {
 };
 
 // Opens the log for appending (created where it is not there); false with
-// the reason in log.Error.
+// the reason in log.Error, and where a file is there that does not start
+// as a log (a recording named by a slip).
 bool OpenLog(const std::string& text, WriteLog& log);
 
 // Closes it; false (with the reason) where what was appended may be lost.
