@@ -23,31 +23,34 @@
 namespace kalimber::test {
 namespace {
 
-// The files of an interrupted batch: d/a100.wav to d/a119.wav.
-void MakeBatch() {
-    std::filesystem::create_directories("d");
-    for (int i = 0; i < 20; ++i) {
-        WriteFileRaw("d/a" + std::to_string(100 + i) + ".wav", WellFormedRecording(1000));
-    }
+// The files of an interrupted batch: d/a1000.wav onwards.
+std::function<void()> MakeBatch(int count) {
+    return [count] {
+        std::filesystem::create_directories("d");
+        for (int i = 0; i < count; ++i) {
+            WriteFileRaw("d/a" + std::to_string(1000 + i) + ".wav", WellFormedRecording(1000));
+        }
+    };
 }
 
 // After an interrupt: a line for each file written and no more, the
 // summary saying where it stopped, each file whole (old or new).
-std::function<void(const Exit&)> StoppedBetweenFiles() {
-    return [](const Exit& e) {
+std::function<void(const Exit&)> StoppedBetweenFiles(int count) {
+    return [count](const Exit& e) {
         const Bytes old = WellFormedRecording(1000);
         const Bytes patched = Patched(old, 7050000, 150000);
         int changed = 0;
-        for (int i = 0; i < 20; ++i) {
-            const Bytes now = ReadFileBytes("d/a" + std::to_string(100 + i) + ".wav");
+        for (int i = 0; i < count; ++i) {
+            const Bytes now = ReadFileBytes("d/a" + std::to_string(1000 + i) + ".wav");
             EXPECT_TRUE(now == old || now == patched) << i;
             changed += now == patched;
         }
         const auto lines = std::count(e.out.begin(), e.out.end(), '\n');
         EXPECT_EQ(lines, changed) << e.out;
         EXPECT_GT(changed, 0);
-        EXPECT_LT(changed, 20);
-        const std::string tail = ", interrupted after " + std::to_string(changed) + " of 20 files\n";
+        EXPECT_LT(changed, count);
+        const std::string tail =
+            ", interrupted after " + std::to_string(changed) + " of " + std::to_string(count) + " files\n";
         EXPECT_TRUE(EndsWith(e.err, tail)) << e.err;
     };
 }
@@ -69,9 +72,13 @@ std::vector<Case> GuardCases() {
     const std::vector<std::string> batch = {"--cf", "7.05M", "d"};
     auto interrupted = [&](const char* name, int signal, int status, bool twice) {
         Limits limits = Interrupted("100", signal, twice);
-        limits.before = MakeBatch;
-        return Case{name, Where::Direct, {}, batch, status, "*", "*", limits, StoppedBetweenFiles()};
+        limits.before = MakeBatch(20);
+        return Case{name, Where::Direct, {}, batch, status, "*", "*", limits, StoppedBetweenFiles(20)};
     };
+    // Under wine, SIGINT reaches the program as Ctrl-C in its console; the
+    // files are many, so that the run is still going when the first line is out.
+    Limits ctrlC = Interrupted("", SIGINT);
+    ctrlC.before = MakeBatch(1000);
     // A file locked by this test process, as another run holds it.
     auto locked = Before([] {
         const int fd = open("a.wav", O_RDONLY | O_CLOEXEC);
@@ -138,6 +145,8 @@ std::vector<Case> GuardCases() {
              WriteFileRaw("a\xFE.wav", SampleRecording());
          }},
         interrupted("SIGINT ends a patch between files: 130", SIGINT, 130, false),
+        {"Ctrl-C in a Windows console ends a patch between files", Where::WindowsOnly, {}, batch, 130, "*", "*", ctrlC,
+         StoppedBetweenFiles(1000)},
         interrupted("SIGTERM ends a patch between files: 143", SIGTERM, 143, false),
         interrupted("SIGHUP ends a patch between files: 129", SIGHUP, 129, false),
         interrupted("a second SIGINT does not cut it short", SIGINT, 130, true),
