@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/field_values.h"
 #include "cli/writers.h"
 
 namespace kalimber {
@@ -37,17 +38,9 @@ std::string FieldColumn(const Recording& recording, const FieldRow& row) {
     if (!HoldsChunk(recording, ChunkTable[static_cast<std::size_t>(row.Chunk)])) {
         return "";  // a chunk that is not there
     }
-    switch (row.Kind) {
-        case FieldKind::Unsigned:
-        case FieldKind::Signed:
-            return std::to_string(FieldNumber(recording.Header, row));
-        case FieldKind::Identifier:
-        case FieldKind::Text:
-            return TextCell(FieldString(recording.Header, row));
-        case FieldKind::Time:
-            break;
-    }
-    return TimeText(FieldTime(recording.Header, row));
+    // Texts as cells that no spreadsheet runs; numbers and times as the lines show them.
+    const bool text = row.Kind == FieldKind::Identifier || row.Kind == FieldKind::Text;
+    return text ? TextCell(FieldString(recording.Header, row)) : HeaderFieldText(recording.Header, row);
 }
 
 void AddChainColumns(std::vector<std::string>& fields, const ChainColumns* columns) {

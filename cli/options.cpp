@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/calendar.h"
+#include "cli/edit_options.h"
 #include "cli/field_values.h"
 #include "cli/help.h"
 #include "cli/path_walk.h"
@@ -259,98 +260,6 @@ std::vector<std::string> JoinValues(const std::vector<std::string>& arguments) {
     return joined;
 }
 
-// The fields --set takes, for its usage errors.
-std::string SettableFields() {
-    std::string list;
-    for (const FieldRow& row : FieldTable) {
-        if (Settable(row)) {
-            list += list.empty() ? "" : ", ";
-            list += FieldName(row);
-        }
-    }
-    return list;
-}
-
-// Splits FIELD=VALUE; false where there is no =.
-bool SplitAssignment(const std::string& text, std::string& field, std::string& value) {
-    const std::size_t equals = text.find('=');
-    if (equals == std::string::npos) {
-        return false;
-    }
-    field = text.substr(0, equals);
-    value = text.substr(equals + 1);
-    return true;
-}
-
-// --set, --cf and --bw into the settings; -1, or the usage error's status.
-int ReadSettings(const std::vector<std::string>& sets, const std::string* centerFreq, const std::string* bandwidth,
-                 std::vector<FieldSetting>& settings) {
-    struct Given {
-        const FieldRow* Row;
-        std::string Value;
-        std::string Option;
-    };
-    std::vector<Given> given;
-    if (centerFreq != nullptr) {
-        given.push_back({&FieldNamed("CenterFreq"), *centerFreq, "--cf"});
-    }
-    if (bandwidth != nullptr) {
-        given.push_back({&FieldNamed("Bandwidth"), *bandwidth, "--bw"});
-    }
-    for (const std::string& set : sets) {
-        std::string name;
-        std::string value;
-        if (!SplitAssignment(set, name, value)) {
-            return UsageError("--set: '" + set + "' is not FIELD=VALUE");
-        }
-        const FieldChoice field = FindField(name);
-        if (!field.Found || field.Row == nullptr || !Settable(*field.Row)) {
-            return UsageError("--set: '" + name + "' cannot be set; the fields that can: " + SettableFields());
-        }
-        given.push_back({field.Row, value, "--set"});
-    }
-    for (std::size_t i = 0; i < given.size(); ++i) {
-        const FieldRow* row = given[i].Row;
-        for (std::size_t k = 0; k < i; ++k) {
-            if (given[k].Row == row) {
-                return UsageError(FieldName(*row) + " is set twice");
-            }
-        }
-        FieldSetting setting;
-        setting.Row = row;
-        if (const std::string reason = ReadSetting(*row, given[i].Value, setting.Bytes); !reason.empty()) {
-            // "CenterFreq: '7O50' is not ...": --cf and --bw name themselves in place of the field.
-            const std::string name = FieldName(*row);
-            return UsageError(given[i].Option == "--set" ? "--set " + reason
-                                                         : given[i].Option + reason.substr(name.size()));
-        }
-        settings.push_back(setting);
-    }
-    return -1;
-}
-
-int ReadWheres(const std::vector<std::string>& wheres, std::vector<FieldWanted>& wanted) {
-    for (const std::string& where : wheres) {
-        std::string name;
-        std::string value;
-        if (!SplitAssignment(where, name, value)) {
-            return UsageError("--where: '" + where + "' is not FIELD=VALUE");
-        }
-        const FieldChoice field = FindField(name);
-        if (!field.Found) {
-            return UsageError("--where: '" + name + "' is no field of the report (a label such as CenterFreq, "
-                              "CHUNK.Label such as RIFF.CnkSize, or Check)");
-        }
-        std::string reason;
-        FieldWanted one{field.Row, ReadWanted(field, value, reason)};
-        if (!reason.empty()) {
-            return UsageError("--where " + reason);
-        }
-        wanted.push_back(std::move(one));
-    }
-    return -1;
-}
-
 }  // namespace
 
 int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptions& options) {
@@ -473,12 +382,13 @@ int ParseCommandLine(const std::vector<std::string>& arguments, CommandLineOptio
     const bool moves = edits.ShiftMs || edits.Start || edits.StopFromDuration;
     for (const FieldSetting& setting : edits.Sets) {
         const std::string name = FieldName(*setting.Row);
-        if (moves && (name == "StartTime" || name == "StopTime")) {
+        const FieldKind kind = setting.Row->Kind;
+        if (moves && kind == FieldKind::Time) {
             return UsageError("--set " + name + "= excludes " +
                               (edits.ShiftMs ? "--shift" : edits.Start ? "--start" : "--stop-from-duration"));
         }
-        if (edits.Relink && name == "NextFileName") {
-            return UsageError("--set NextFileName= excludes --relink");
+        if (edits.Relink && kind == FieldKind::Text) {
+            return UsageError("--set " + name + "= excludes --relink");
         }
     }
     if (edits.ShiftMs && edits.Start) {

@@ -125,15 +125,15 @@ std::string ZshCompletion(const std::vector<OptionSpelling>& options, const std:
             text += c;
         }
         text = Cat({"[", Quoted(text, "'\\''"), "]"});
-        std::string spec = o.Short != 0 ? Cat({"'(-", Letter(o), " ", o.Long, ")'{-", Letter(o), ",", o.Long, "}'", text})
+        std::string entry = o.Short != 0 ? Cat({"'(-", Letter(o), " ", o.Long, ")'{-", Letter(o), ",", o.Long, "}'", text})
                                         : Cat({"'", o.Long, text});
         if (o.Value != nullptr) {
-            spec += Cat({":", o.Value, ":"});
+            entry += Cat({":", o.Value, ":"});
             if (TakesFields(o)) {
-                spec += Cat({"(", Joined(FieldWords(), " "), ")"});
+                entry += Cat({"(", Joined(FieldWords(), " "), ")"});
             }
         }
-        script += Cat({"  ", spec, "' \\\n"});
+        script += Cat({"  ", entry, "' \\\n"});
     }
     script += "  '*:recording or folder:_files -g \"*.(#i)wav(-.)\"'\n";
     return script;
