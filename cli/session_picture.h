@@ -23,6 +23,7 @@ struct PictureSpan {
 struct PictureBar {
     PictureSpan Span;
     std::string Title;
+    std::string Name;  // the file's name, drawn inside the bar where it fits
 };
 
 // A break of a link or a chain's end, in red, with its text.
@@ -58,11 +59,6 @@ struct SessionPicture {
 
 // The whole document: SVG 1.1, self-contained, every text XML-escaped.
 std::string SessionSvg(const SessionPicture& picture);
-
-// Text as XML character data or an attribute value: & < > " escaped, bytes
-// that are no UTF-8 and characters XML forbids (C0 controls but tab and
-// line feed, U+FFFE, U+FFFF) as U+FFFD.
-std::string XmlText(std::string_view bytes);
 
 // The steps of an axis: every multiple of step from low to high, with step
 // the least of 1, 2 and 5 times a power of ten (times: of the clock's steps

@@ -1,28 +1,23 @@
 // Draws a session as one SVG 1.1 document: time across, frequency up, a bar per
-// recording, breaks in red; whole-number arithmetic, so every host draws the same bytes.
+// recording, breaks in red, every text placed where no other lies; whole numbers only.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <limits>
 #include <string>
 
+#include "cli/picture_layout.h"
+#include "cli/picture_text.h"
 #include "cli/session_picture.h"
 #include "cli/writers.h"
 
 namespace kalimber {
 namespace {
 
-// The page, in pixels; the chart's frame and the rows below it.
-constexpr int kWidth = 1200;
-constexpr int kLeft = 110;
-constexpr int kRight = 1170;
-constexpr int kTop = 84;
-constexpr int kBottom = 504;
-constexpr int kPlotWidth = kRight - kLeft;
-constexpr int kPlotHeight = kBottom - kTop;
-constexpr int kRow = 18;        // a line of the legend or of the list
+constexpr int kRow = 18;  // a line of the legend or of the lists
+constexpr int kTextRight = kPictureWidth - 10;
 constexpr int kMaxFrequencyTicks = 8;
 constexpr int kMaxTimeTicks = 10;
+constexpr int kSmall = 11;                 // the font of names and breaks
 constexpr std::size_t kLegendChains = 10;  // chains named in the legend; the colours repeat after them
 constexpr std::size_t kHeadingPaths = 4;   // paths named in the heading
 constexpr const char* kRed = "#d40000";    // breaks only: no chain colour is near it
@@ -37,6 +32,10 @@ constexpr std::int64_t kDayMs = 86400000;
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+int Pixel(std::int64_t tenths) {
+    return static_cast<int>(FloorDiv(tenths, 10));
 }
 
 std::string Digits(std::int64_t value, int width) {
@@ -66,89 +65,95 @@ std::string ClockText(std::int64_t ms, bool millisec) {
     return millisec ? text + "." + Digits(inDay % 1000, 3) : text;
 }
 
+std::string MomentText(std::int64_t ms) {
+    return DateText(ms) + " " + ClockText(ms, true);
+}
+
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// The extent of everything drawn, and the mapping from it to the frame.
-struct Extent {
-    std::int64_t StartMs = std::numeric_limits<std::int64_t>::max();
-    std::int64_t StopMs = std::numeric_limits<std::int64_t>::min();
-    std::int64_t LowHalfHz = std::numeric_limits<std::int64_t>::max();
-    std::int64_t HighHalfHz = std::numeric_limits<std::int64_t>::min();
-    bool Empty() const { return StartMs > StopMs; }
-    void Add(const PictureSpan& span) {
-        StartMs = std::min(StartMs, span.StartMs);
-        StopMs = std::max(StopMs, span.StopMs);
-        LowHalfHz = std::min(LowHalfHz, span.LowHalfHz);
-        HighHalfHz = std::max(HighHalfHz, span.HighHalfHz);
-    }
-    std::int64_t X(std::int64_t ms) const { return kLeft * 10 + Scale(ms, StartMs, StopMs, kPlotWidth * 10); }
-    std::int64_t Y(std::int64_t halfHz) const {
-        return kBottom * 10 - Scale(halfHz, LowHalfHz, HighHalfHz, kPlotHeight * 10);
-    }
-};
-
-Extent ExtentOf(const SessionPicture& picture) {
-    Extent extent;
-    for (const PictureChain& chain : picture.Chains) {
-        for (const PictureBar& bar : chain.Bars) {
-            extent.Add(bar.Span);
-        }
-        for (const PictureMark& mark : chain.Marks) {
-            extent.Add(mark.Span);
-        }
-    }
-    if (extent.Empty()) {
-        return extent;
-    }
-    if (extent.StopMs == extent.StartMs) {
-        extent.StopMs = extent.StartMs + 1000;  // one instant: a second of room
-    }
-    // Room above and below the bands, never below 0 Hz for bands above it.
-    const std::int64_t pad = std::max<std::int64_t>((extent.HighHalfHz - extent.LowHalfHz) / 16, 2000);
-    extent.LowHalfHz = extent.LowHalfHz >= 0 ? std::max<std::int64_t>(0, extent.LowHalfHz - pad)
-                                             : extent.LowHalfHz - pad;
-    extent.HighHalfHz += pad;
-    return extent;
+std::string Rect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+    return "x=\"" + Px(x0) + "\" y=\"" + Px(y0) + "\" width=\"" + Px(x1 - x0) + "\" height=\"" + Px(y1 - y0) + "\"";
 }
 
-// A rectangle in tenths of a pixel, kept inside the frame and at least 1 px
-// each way (wider where asked), so a short or narrow one stays visible.
-struct Box {
-    std::int64_t X0, Y0, X1, Y1;
-};
-
-void Widen(std::int64_t& low, std::int64_t& high, std::int64_t least, std::int64_t min, std::int64_t max) {
-    if (high - low < least) {
-        low = (low + high) / 2 - least / 2;
-        high = low + least;
-    }
-    if (low < min) {
-        high += min - low;
-        low = min;
-    }
-    if (high > max) {
-        low = std::max(min, low - (high - max));
-        high = max;
-    }
-}
-
-Box BoxOf(const Extent& extent, const PictureSpan& span, std::int64_t leastWidth, std::int64_t leastHeight) {
-    Box box{extent.X(span.StartMs), extent.Y(span.HighHalfHz), extent.X(span.StopMs), extent.Y(span.LowHalfHz)};
-    Widen(box.X0, box.X1, leastWidth, kLeft * 10, kRight * 10);
-    Widen(box.Y0, box.Y1, leastHeight, kTop * 10, kBottom * 10);
-    return box;
-}
-
-std::string Rect(const Box& box) {
-    return "x=\"" + Px(box.X0) + "\" y=\"" + Px(box.Y0) + "\" width=\"" + Px(box.X1 - box.X0) + "\" height=\"" +
-           Px(box.Y1 - box.Y0) + "\"";
-}
-
-std::string Text(int x, int y, const std::string& text, const char* attributes = "") {
+std::string Text(int x, int y, const std::string& text, const std::string& attributes = "") {
     return "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"" + attributes + ">" +
            XmlText(text) + "</text>\n";
+}
+
+// A line of the heading or the lists, from the frame's left edge, cut to
+// end before the page does.
+std::string Line(int x, int y, const std::string& text, int fontSize = 12, bool bold = false) {
+    std::string attributes = fontSize != 12 ? " font-size=\"" + std::to_string(fontSize) + "\"" : "";
+    attributes += bold ? " font-weight=\"bold\"" : "";
+    return Text(x, y, FitText(text, kTextRight - x, fontSize, bold), attributes);
+}
+
+// The texts set inside the frame so far, by rows of the page, so that a new
+// one goes only where no other lies.
+class TextPlaces {
+public:
+    bool Free(const TextBox& box) const {
+        for (int row = RowOf(box.Y0); row <= RowOf(box.Y1) && row < static_cast<int>(rows_.size()); ++row) {
+            for (const TextBox& other : rows_[static_cast<std::size_t>(row)]) {
+                if (other.Overlaps(box)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+    void Take(const TextBox& box) {
+        const int last = RowOf(box.Y1);
+        if (last >= static_cast<int>(rows_.size())) {
+            rows_.resize(static_cast<std::size_t>(last) + 1);
+        }
+        for (int row = RowOf(box.Y0); row <= last; ++row) {
+            rows_[static_cast<std::size_t>(row)].push_back(box);
+        }
+    }
+
+private:
+    static int RowOf(int y) { return std::max(y, 0) / 32; }
+    std::vector<std::vector<TextBox>> rows_;
+};
+
+// The box of a line of text that starts at x on the baseline y.
+TextBox BoxAt(int x, int y, int width, int fontSize) {
+    return {x, y - fontSize, x + width, y + fontSize / 4 + 1};
+}
+
+// The first place for text of the given width from the baselines tried,
+// its left edge near x but inside the frame; false where all are taken.
+bool Place(TextPlaces& places, const PictureLayout& layout, int x, const std::vector<int>& baselines, int width,
+           int fontSize, TextBox& box) {
+    if (width > kFrameRight - kFrameLeft - 4) {
+        return false;
+    }
+    x = std::clamp(x, kFrameLeft + 2, kFrameRight - 2 - width);
+    for (const int y : baselines) {
+        box = BoxAt(x, y, width, fontSize);
+        if (box.Y0 > kFrameTop && box.Y1 < layout.Bottom && places.Free(box)) {
+            places.Take(box);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Baselines from just above a span upward, a row at a time, then from just
+// below it downward.
+std::vector<int> RowsAround(int top, int bottom, int lowest, int fontSize) {
+    std::vector<int> rows;
+    const int step = fontSize + 3;
+    for (int y = top - 4; y - fontSize > kFrameTop; y -= step) {
+        rows.push_back(y);
+    }
+    for (int y = bottom + fontSize; y + fontSize / 4 + 1 < lowest; y += step) {
+        rows.push_back(y);
+    }
+    return rows;
 }
 
 // A frequency tick: 7050000 Hz in MHz with step 50000 -> "7.05".
@@ -168,133 +173,203 @@ std::string HertzText(std::int64_t hertz, std::int64_t unit, std::int64_t step) 
     return text;
 }
 
-void DrawFrequencyAxis(std::string& out, const Extent& extent) {
-    const std::int64_t lowHz = FloorDiv(extent.LowHalfHz + 1, 2);
-    const std::int64_t highHz = FloorDiv(extent.HighHalfHz, 2);
+void AxisTitle(std::string& out, const PictureLayout& layout, const std::string& title) {
+    const int middle = (kFrameTop + layout.Bottom) / 2;
+    out += "<text x=\"22\" y=\"" + std::to_string(middle) + "\" text-anchor=\"middle\" transform=\"rotate(-90 22 " +
+           std::to_string(middle) + ")\">" + title + "</text>\n";
+}
+
+// Ticks on the linear scale; on lanes, a line between each two of them.
+void DrawFrequencyAxis(std::string& out, const PictureLayout& layout) {
+    if (layout.Lanes) {
+        for (std::size_t i = 1; i < layout.Bands.size(); ++i) {
+            const std::int64_t y = (layout.Bands[i - 1].Y1 + layout.Bands[i].Y0) / 2;
+            out += "<path d=\"M" + std::to_string(kFrameLeft) + " " + Px(y) + "H" + std::to_string(kFrameRight) +
+                   "\" stroke=\"#c8c8c8\" stroke-dasharray=\"4 4\"/>\n";
+        }
+        AxisTitle(out, layout, "frequency: a lane a band");
+        return;
+    }
+    const std::int64_t lowHz = FloorDiv(layout.LowHalfHz + 1, 2);
+    const std::int64_t highHz = FloorDiv(layout.HighHalfHz, 2);
     const std::int64_t top = std::max(highHz, lowHz < 0 ? -lowHz : lowHz);
     const std::int64_t unit = top >= 1000000 ? 1000000 : top >= 1000 ? 1000 : 1;
     const std::int64_t step = FrequencyStep(std::max<std::int64_t>(highHz - lowHz, 1), kMaxFrequencyTicks);
     for (std::int64_t hz = FloorDiv(lowHz + step - 1, step) * step; hz <= highHz; hz += step) {
-        const std::int64_t y = extent.Y(2 * hz);
-        out += "<path d=\"M" + std::to_string(kLeft) + " " + Px(y) + "H" + std::to_string(kRight) +
+        const std::int64_t y = layout.Y(2 * hz);
+        out += "<path d=\"M" + std::to_string(kFrameLeft) + " " + Px(y) + "H" + std::to_string(kFrameRight) +
                "\" stroke=\"#e2e2e2\"/>\n";
-        out += Text(kLeft - 6, static_cast<int>(FloorDiv(y, 10)) + 4, HertzText(hz, unit, step),
-                    " text-anchor=\"end\"");
+        out += Text(kFrameLeft - 6, Pixel(y) + 4, HertzText(hz, unit, step), " text-anchor=\"end\"");
     }
-    const char* unitName = unit == 1000000 ? "MHz" : unit == 1000 ? "kHz" : "Hz";
-    const int middle = (kTop + kBottom) / 2;
-    out += "<text x=\"22\" y=\"" + std::to_string(middle) + "\" text-anchor=\"middle\" transform=\"rotate(-90 22 " +
-           std::to_string(middle) + ")\">frequency (" + unitName + ")</text>\n";
+    AxisTitle(out, layout, std::string("frequency (") + (unit == 1000000 ? "MHz" : unit == 1000 ? "kHz" : "Hz") + ")");
 }
 
-void DrawTimeAxis(std::string& out, const Extent& extent) {
-    const std::int64_t step = TimeStep(extent.StopMs - extent.StartMs, kMaxTimeTicks);
+void DrawTimeAxis(std::string& out, const PictureLayout& layout) {
+    const int bottom = layout.Bottom;
+    const std::int64_t step = TimeStep(layout.StopMs - layout.StartMs, kMaxTimeTicks);
     const bool days = step >= kDayMs;
-    const bool crossesMidnight = FloorDiv(extent.StartMs, kDayMs) != FloorDiv(extent.StopMs, kDayMs);
-    for (std::int64_t ms = FloorDiv(extent.StartMs + step - 1, step) * step; ms <= extent.StopMs; ms += step) {
-        const std::int64_t x = extent.X(ms);
-        const int xPx = static_cast<int>(FloorDiv(x, 10));
-        out += "<path d=\"M" + Px(x) + " " + std::to_string(kTop) + "V" + std::to_string(kBottom) +
+    const bool crossesMidnight = FloorDiv(layout.StartMs, kDayMs) != FloorDiv(layout.StopMs, kDayMs);
+    for (std::int64_t ms = FloorDiv(layout.StartMs + step - 1, step) * step; ms <= layout.StopMs; ms += step) {
+        const std::int64_t x = layout.X(ms);
+        out += "<path d=\"M" + Px(x) + " " + std::to_string(kFrameTop) + "V" + std::to_string(bottom) +
                "\" stroke=\"#e2e2e2\"/>\n";
         if (!days) {
-            out += Text(xPx, kBottom + 16, ClockText(ms, step < 1000), " text-anchor=\"middle\"");
+            out += Text(Pixel(x), bottom + 16, ClockText(ms, step < 1000), " text-anchor=\"middle\"");
         }
         if (days || crossesMidnight) {
-            out += Text(xPx, kBottom + (days ? 16 : 30), DateText(ms), " text-anchor=\"middle\"");
+            out += Text(Pixel(x), bottom + (days ? 16 : 30), DateText(ms), " text-anchor=\"middle\"");
         }
-        if (extent.StopMs - ms < step) {
+        if (layout.StopMs - ms < step) {
             break;  // the next one would pass the end, or the largest time
         }
     }
-    out += Text((kLeft + kRight) / 2, kBottom + 50,
-                "time as stored in the headers (the receiver's local clock), from " + DateText(extent.StartMs) + " " +
-                    ClockText(extent.StartMs, true) + " to " + DateText(extent.StopMs) + " " +
-                    ClockText(extent.StopMs, true),
+    out += Text((kFrameLeft + kFrameRight) / 2, bottom + 50,
+                FitText("time as stored in the headers (the receiver's local clock), from " +
+                            MomentText(layout.StartMs) + " to " + MomentText(layout.StopMs),
+                        kFrameRight - kFrameLeft, 12),
                 " text-anchor=\"middle\"");
 }
 
-void DrawChains(std::string& out, const SessionPicture& picture, const Extent& extent) {
+void DrawChains(std::string& out, const SessionPicture& picture, const PictureLayout& layout) {
     for (std::size_t c = 0; c < picture.Chains.size(); ++c) {
         const PictureChain& chain = picture.Chains[c];
-        const char* colour = kPalette[c % kColours];
-        out += "<g fill=\"" + std::string(colour) + "\">\n";
+        out += "<g fill=\"" + std::string(kPalette[c % kColours]) + "\">\n";
         for (const PictureBar& bar : chain.Bars) {
-            out += "<rect " + Rect(BoxOf(extent, bar.Span, 10, 10)) + "><title>" + XmlText(bar.Title) +
-                   "</title></rect>\n";
+            std::int64_t x0 = layout.X(bar.Span.StartMs), x1 = layout.X(bar.Span.StopMs);
+            Widen(x0, x1, 10, kFrameLeft * 10, kFrameRight * 10);
+            const auto [y0, y1] = layout.BarY(bar.Span);
+            out += "<rect " + Rect(x0, y0, x1, y1) + "><title>" + XmlText(bar.Title) + "</title></rect>\n";
         }
         out += "</g>\n";
         // The link: through the middle of each file, from one file's stop to the next one's start.
         if (chain.Bars.size() > 1) {
             std::string path;
             for (const PictureBar& bar : chain.Bars) {
-                const std::int64_t y = std::clamp(extent.Y((bar.Span.LowHalfHz + bar.Span.HighHalfHz) / 2), std::int64_t{kTop * 10},
-                                                  std::int64_t{kBottom * 10});
+                const std::string y = Px(layout.CenterY(bar.Span.LowHalfHz + (bar.Span.HighHalfHz - bar.Span.LowHalfHz) / 2));
                 path += path.empty() ? "M" : "L";
-                path += Px(extent.X(bar.Span.StartMs)) + " " + Px(y) + "L" + Px(extent.X(bar.Span.StopMs)) + " " + Px(y);
+                path += Px(layout.X(bar.Span.StartMs)) + " " + y + "L" + Px(layout.X(bar.Span.StopMs)) + " " + y;
             }
             out += "<path d=\"" + path + "\" fill=\"none\" stroke=\"#202020\" stroke-opacity=\"0.55\"/>\n";
         }
     }
 }
 
-// Breaks above the bars: a red bar over the span of the link (at least 3 px
-// wide, 4 px past the bands), its text above it.
-void DrawMarks(std::string& out, const SessionPicture& picture, const Extent& extent) {
-    for (const PictureChain& chain : picture.Chains) {
-        for (const PictureMark& mark : chain.Marks) {
-            Box box = BoxOf(extent, mark.Span, 30, 10);
-            box.Y0 = std::max<std::int64_t>(box.Y0 - 40, kTop * 10);
-            box.Y1 = std::min<std::int64_t>(box.Y1 + 40, kBottom * 10);
-            const int x = static_cast<int>(FloorDiv(box.X0 + box.X1, 20));
-            const int y = static_cast<int>(std::max<std::int64_t>(FloorDiv(box.Y0, 10) - 4, kTop + 10));
-            const char* anchor = x < kLeft + 120 ? "start" : x > kRight - 120 ? "end" : "middle";
-            out += "<g fill=\"" + std::string(kRed) + "\"><title>" + XmlText(mark.Title) + "</title><rect " +
-                   Rect(box) + "/>" +
-                   Text(x, y, mark.Text, (std::string(" font-size=\"11\" text-anchor=\"") + anchor + "\"").c_str()) +
-                   "</g>\n";
+// Each band's frequency just above its first bar, or just below it.
+void LabelBands(std::string& out, const PictureLayout& layout, TextPlaces& places) {
+    for (const PictureBand& band : layout.Bands) {
+        const std::string label = FrequencyLabel(band.CenterHalfHz / 2);
+        const int width = TextWidth(label, 12, true);
+        const auto [y0, y1] = layout.BarY(band.First);
+        TextBox box;
+        if (Place(places, layout, Pixel(layout.X(band.First.StartMs)), {Pixel(y0) - 4, Pixel(y1) + 13}, width, 12,
+                  box)) {
+            out += Text(box.X0, box.Y0 + 12, label, " font-weight=\"bold\" fill=\"#202020\"");
         }
     }
 }
 
-// The legend and the list of what is not drawn, from y down; returns the y after them.
-int DrawLegend(std::string& out, const SessionPicture& picture, int y) {
-    out += Text(kLeft, y, "Legend", " font-weight=\"bold\"");
+// A red bar over each break (at least 3 px wide, 4 px past the bands), and its
+// text where it finds room near it; the rest numbered, for the list below.
+std::vector<std::string> DrawMarks(std::string& out, const SessionPicture& picture, const PictureLayout& layout,
+                                   TextPlaces& places) {
+    std::vector<std::string> listed;
+    std::string labels;
+    for (const PictureChain& chain : picture.Chains) {
+        for (const PictureMark& mark : chain.Marks) {
+            std::int64_t x0 = layout.X(mark.Span.StartMs), x1 = layout.X(mark.Span.StopMs);
+            Widen(x0, x1, 30, kFrameLeft * 10, kFrameRight * 10);
+            const auto [y0, y1] = layout.MarkY(mark.Span);
+            out += "<g fill=\"" + std::string(kRed) + "\"><title>" + XmlText(mark.Title) + "</title><rect " +
+                   Rect(x0, y0, x1, y1) + "/></g>\n";
+            const std::vector<int> rows = RowsAround(Pixel(y0), Pixel(y1), layout.Bottom, kSmall);
+            const int middle = Pixel((x0 + x1) / 2);
+            const std::string text = WellFormedUtf8(mark.Text);
+            int width = TextWidth(text, kSmall);
+            TextBox box;
+            if (Place(places, layout, middle - width / 2, rows, width, kSmall, box)) {
+                labels += Text(box.X0, box.Y0 + kSmall, text, " font-size=\"11\" fill=\"#d40000\"");
+                continue;
+            }
+            const std::string number = "[" + std::to_string(listed.size() + 1) + "]";
+            listed.push_back(number + " " + MomentText(mark.Span.StartMs) + ": " + mark.Text);
+            width = TextWidth(number, kSmall);
+            if (Place(places, layout, middle - width / 2, rows, width, kSmall, box)) {
+                labels += Text(box.X0, box.Y0 + kSmall, number, " font-size=\"11\" fill=\"#d40000\"");
+            }
+        }
+    }
+    out += labels;
+    return listed;
+}
+
+// A file's name inside its bar, where the bar is wide and high enough and
+// no other text lies there.
+void NameBars(std::string& out, const SessionPicture& picture, const PictureLayout& layout, TextPlaces& places) {
+    for (const PictureChain& chain : picture.Chains) {
+        for (const PictureBar& bar : chain.Bars) {
+            const int x0 = Pixel(layout.X(bar.Span.StartMs)), x1 = Pixel(layout.X(bar.Span.StopMs));
+            const auto [y0, y1] = layout.BarY(bar.Span);
+            if (x1 - x0 < 16 || y1 - y0 < 140) {
+                continue;
+            }
+            const int width = TextWidth(bar.Name, kSmall);
+            const TextBox box = BoxAt(x0 + 4, Pixel(y0 + (y1 - y0) / 2) + 4, width, kSmall);
+            if (box.X1 + 4 <= x1 && places.Free(box)) {
+                places.Take(box);
+                out += Text(box.X0, box.Y0 + kSmall, bar.Name, " font-size=\"11\" fill=\"#ffffff\"");
+            }
+        }
+    }
+}
+
+// The legend and the lists of numbered breaks and of what is not drawn,
+// from y down; returns the y after them.
+int DrawLegend(std::string& out, const SessionPicture& picture, const std::vector<std::string>& listed, int y) {
+    out += Line(kFrameLeft, y, "Legend", 12, true);
     y += kRow;
     const std::size_t named = std::min(picture.Chains.size(), kLegendChains);
     for (std::size_t c = 0; c < named; ++c) {
         const PictureChain& chain = picture.Chains[c];
-        out += "<rect x=\"" + std::to_string(kLeft) + "\" y=\"" + std::to_string(y - 10) +
+        out += "<rect x=\"" + std::to_string(kFrameLeft) + "\" y=\"" + std::to_string(y - 10) +
                "\" width=\"16\" height=\"10\" fill=\"" + kPalette[c] + "\"/>\n";
-        out += Text(kLeft + 24, y, "chain " + std::to_string(c + 1) + " from " + chain.First + ": " +
-                                       Plural(chain.Files, "file", "files"));
+        out += Line(kFrameLeft + 24, y,
+                    "chain " + std::to_string(c + 1) + " from " + chain.First + ": " + Plural(chain.Files, "file", "files"));
         y += kRow;
     }
     if (picture.Chains.size() > named) {
-        out += Text(kLeft + 24, y, "and " + Plural(picture.Chains.size() - named, "more chain", "more chains") +
-                                       ", in the same colours in turn");
+        out += Line(kFrameLeft + 24, y, "and " + Plural(picture.Chains.size() - named, "more chain", "more chains") +
+                                             ", in the same colours in turn");
         y += kRow;
     }
-    out += "<path d=\"M" + std::to_string(kLeft) + " " + std::to_string(y - 5) + "h16\" stroke=\"#202020\" "
+    out += "<path d=\"M" + std::to_string(kFrameLeft) + " " + std::to_string(y - 5) + "h16\" stroke=\"#202020\" "
            "stroke-opacity=\"0.55\"/>\n";
-    out += Text(kLeft + 24, y, "the link from each file of a chain to the next, through its centre frequency");
+    out += Line(kFrameLeft + 24, y, "the link from each file of a chain to the next, through its centre frequency");
     y += kRow;
     if (picture.Breaks > 0) {  // red only where something breaks
-        out += "<rect x=\"" + std::to_string(kLeft + 6) + "\" y=\"" + std::to_string(y - 12) +
+        out += "<rect x=\"" + std::to_string(kFrameLeft + 6) + "\" y=\"" + std::to_string(y - 12) +
                "\" width=\"4\" height=\"14\" fill=\"" + kRed + "\"/>\n";
-        out += Text(kLeft + 24, y,
-                    "a break, with its text: a gap or an overlap past the largest gap allowed, a field that changes, "
-                    "or a chain that ends at a missing file, a loop or a fork");
+        out += Line(kFrameLeft + 24, y,
+                    "a break: a gap or an overlap past the largest gap allowed, a field that changes, "
+                    "or a chain's end at a missing file, a loop or a fork");
         y += kRow;
     }
-    out += Text(kLeft, y, "Hover over a recording or a break for its files, times and frequencies.");
+    out += Line(kFrameLeft, y, "Hover over a recording or a break for its files, times and frequencies.");
     y += kRow;
+    if (!listed.empty()) {
+        y += kRow / 2;
+        out += Line(kFrameLeft, y, "Breaks by number, where the picture has no room for their text", 12, true);
+        y += kRow;
+        for (const std::string& line : listed) {
+            out += Line(kFrameLeft, y, line);
+            y += kRow;
+        }
+    }
     if (!picture.Failures.empty()) {
         y += kRow / 2;
-        out += Text(kLeft, y, "Not drawn: " + Plural(picture.Failures.size(), "file", "files"),
-                    " font-weight=\"bold\"");
+        out += Line(kFrameLeft, y, "Not drawn: " + Plural(picture.Failures.size(), "file", "files"), 12, true);
         y += kRow;
         for (const PictureFailure& failure : picture.Failures) {
-            out += Text(kLeft, y, failure.Path + ": " + failure.Reason);
+            out += Line(kFrameLeft, y, failure.Path + ": " + failure.Reason);
             y += kRow;
         }
     }
@@ -312,102 +387,58 @@ std::string Heading(const SessionPicture& picture) {
     return paths;
 }
 
+// From the first recording's start to the last one's stop, as drawn.
+std::string SpanText(const SessionPicture& picture) {
+    std::int64_t first = 0, last = 0;
+    bool any = false;
+    for (const PictureChain& chain : picture.Chains) {
+        for (const PictureBar& bar : chain.Bars) {
+            first = any ? std::min(first, bar.Span.StartMs) : bar.Span.StartMs;
+            last = any ? std::max(last, bar.Span.StopMs) : bar.Span.StopMs;
+            any = true;
+        }
+    }
+    if (!any) {
+        return "";
+    }
+    // Wide enough for any two times of the calendar a header holds.
+    const std::uint64_t span = static_cast<std::uint64_t>(last) - static_cast<std::uint64_t>(first);
+    return "session span " + DurationText(span) + " (" + MomentText(first) + " to " + MomentText(last) + "); ";
+}
+
 }  // namespace
 
-std::int64_t FrequencyStep(std::int64_t span, int maxTicks) {
-    std::int64_t power = 1;
-    for (;;) {
-        for (const std::int64_t factor : {1, 2, 5}) {
-            if (span / (factor * power) < maxTicks) {
-                return factor * power;
-            }
-        }
-        power *= 10;
-    }
-}
-
-std::int64_t TimeStep(std::int64_t spanMs, int maxTicks) {
-    constexpr std::int64_t kSteps[] = {1,       2,        5,         10,        20,        50,        100,
-                                       200,     500,      1000,      2000,      5000,      10000,     15000,
-                                       30000,   60000,    120000,    300000,    600000,    900000,    1800000,
-                                       3600000, 7200000,  10800000,  21600000,  43200000,  kDayMs,    2 * kDayMs,
-                                       7 * kDayMs, 14 * kDayMs, 30 * kDayMs};
-    for (const std::int64_t step : kSteps) {
-        if (spanMs / step < maxTicks) {
-            return step;
-        }
-    }
-    // Past 30 days a tick: whole days, as many as it takes.
-    return (spanMs / (maxTicks - 1) / kDayMs + 1) * kDayMs;
-}
-
-std::int64_t Scale(std::int64_t value, std::int64_t low, std::int64_t high, std::int64_t size) {
-    if (high <= low || value <= low) {
-        return 0;
-    }
-    // Differences as unsigned numbers, which cannot overflow; both halved
-    // alike until their product with size fits.
-    std::uint64_t span = static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low);
-    std::uint64_t offset = std::min(static_cast<std::uint64_t>(value) - static_cast<std::uint64_t>(low), span);
-    while (span > (std::uint64_t{1} << 40)) {
-        span >>= 1;
-        offset >>= 1;
-    }
-    return static_cast<std::int64_t>(offset * static_cast<std::uint64_t>(size) / span);
-}
-
-std::string XmlText(std::string_view bytes) {
-    const std::string text = WellFormedUtf8(bytes);
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        switch (c) {
-            case '&': out += "&amp;"; continue;
-            case '<': out += "&lt;"; continue;
-            case '>': out += "&gt;"; continue;
-            case '"': out += "&quot;"; continue;
-            case '\t':
-            case '\n': out += static_cast<char>(c); continue;
-            default: break;
-        }
-        if (c < 0x20) {
-            out += "\xEF\xBF\xBD";  // no XML document may hold it, escaped or not
-        } else if (c == 0xEF && i + 2 < text.size() && text[i + 1] == '\xBF' &&
-                   (text[i + 2] == '\xBE' || text[i + 2] == '\xBF')) {
-            out += "\xEF\xBF\xBD";  // U+FFFE and U+FFFF
-            i += 2;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 std::string SessionSvg(const SessionPicture& picture) {
-    const Extent extent = ExtentOf(picture);
+    const PictureLayout layout = LayOut(picture);
     std::string body;
     body.reserve(256 * picture.Files + 16384);
     body += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    body += Text(kLeft, 28, "Session: " + Heading(picture), " font-size=\"18\" font-weight=\"bold\"");
-    body += Text(kLeft, 52,
+    body += Line(kFrameLeft, 28, "Session: " + Heading(picture), 18, true);
+    body += Line(kFrameLeft, 50,
                  Plural(picture.Files, "file", "files") + ", " + Plural(picture.Chains.size(), "chain", "chains") +
-                     ", total duration " + DurationText(picture.DurationMs) + " (" +
-                     std::to_string(picture.DurationMs) + " ms), " + Plural(picture.Breaks, "break", "breaks"));
-    if (extent.Empty()) {
-        body += Text((kLeft + kRight) / 2, (kTop + kBottom) / 2, "no recording to draw", " text-anchor=\"middle\"");
+                     ", " + Plural(picture.Breaks, "break", "breaks"));
+    body += Line(kFrameLeft, 68,
+                 SpanText(picture) + "recorded total " + DurationText(picture.DurationMs) + " (" +
+                     std::to_string(picture.DurationMs) + " ms), all files added up");
+    std::vector<std::string> listed;
+    if (layout.Empty()) {
+        body += Text((kFrameLeft + kFrameRight) / 2, kFrameTop + kFrameHeight / 2, "no recording to draw",
+                     " text-anchor=\"middle\"");
     } else {
-        DrawFrequencyAxis(body, extent);
-        DrawTimeAxis(body, extent);
-        DrawChains(body, picture, extent);
-        DrawMarks(body, picture, extent);
+        DrawFrequencyAxis(body, layout);
+        DrawTimeAxis(body, layout);
+        DrawChains(body, picture, layout);
+        TextPlaces places;
+        LabelBands(body, layout, places);
+        listed = DrawMarks(body, picture, layout, places);
+        NameBars(body, picture, layout, places);
     }
-    body += "<rect x=\"" + std::to_string(kLeft) + "\" y=\"" + std::to_string(kTop) + "\" width=\"" +
-            std::to_string(kPlotWidth) + "\" height=\"" + std::to_string(kPlotHeight) +
+    body += "<rect x=\"" + std::to_string(kFrameLeft) + "\" y=\"" + std::to_string(kFrameTop) + "\" width=\"" +
+            std::to_string(kFrameRight - kFrameLeft) + "\" height=\"" + std::to_string(layout.Bottom - kFrameTop) +
             "\" fill=\"none\" stroke=\"#808080\"/>\n";
-    const int height = DrawLegend(body, picture, kBottom + 84) + kRow;
-    const std::string size = "width=\"" + std::to_string(kWidth) + "\" height=\"" + std::to_string(height) +
-                             "\" viewBox=\"0 0 " + std::to_string(kWidth) + " " + std::to_string(height) + "\"";
+    const int height = DrawLegend(body, picture, listed, layout.Bottom + 84) + kRow;
+    const std::string size = "width=\"" + std::to_string(kPictureWidth) + "\" height=\"" + std::to_string(height) +
+                             "\" viewBox=\"0 0 " + std::to_string(kPictureWidth) + " " + std::to_string(height) + "\"";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" " +
            size + " font-family=\"sans-serif\" font-size=\"12\">\n<title>" +

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cli/writers.h"
+#include "platform/platform.h"
 
 namespace kalimber {
 namespace {
@@ -54,6 +55,7 @@ bool AddBar(PictureChain& chain, const Recording& file, std::string& reason) {
     bar.Span.StopMs = *stop;
     SetBand(bar.Span, file);
     bar.Title = BarTitle(file);
+    bar.Name = PathText(file.Path.filename());
     chain.Bars.push_back(std::move(bar));
     return true;
 }

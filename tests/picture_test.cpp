@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "cli/picture_text.h"
 #include "cli/session_picture.h"
 
 namespace kalimber::test {
@@ -75,9 +76,9 @@ TEST(Picture, EveryRectangleIsVisibleAndInsideTheFrame) {
     picture.Paths = {"d"};
     PictureChain chain;
     chain.First = "d/a.wav";
-    chain.Bars.push_back({{0, 3600000, 14000000, 14400000}, "long"});
-    chain.Bars.push_back({{1800000, 1800000, 14200000, 14200000}, "instant"});
-    chain.Bars.push_back({{-1000000000000000, -1000000000000000, 0, 0}, "far"});
+    chain.Bars.push_back({{0, 3600000, 14000000, 14400000}, "long", "a.wav"});
+    chain.Bars.push_back({{1800000, 1800000, 14200000, 14200000}, "instant", "b.wav"});
+    chain.Bars.push_back({{-1000000000000000, -1000000000000000, 0, 0}, "far", "c.wav"});
     picture.Chains.push_back(chain);
     const std::string svg = SessionSvg(picture);
     const std::regex rect(R"re(<rect x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)"><title>)re");
@@ -97,6 +98,64 @@ TEST(Picture, EveryRectangleIsVisibleAndInsideTheFrame) {
     EXPECT_EQ(svg.find("#d40000"), std::string::npos) << "red without a break";
 }
 
+TEST(Picture, BandLabelsAndLinesCutToFit) {
+    const struct {
+        std::int64_t hertz;
+        const char* label;
+    } labels[] = {
+        {7100000, "7.100 MHz"}, {7123456, "7.123456 MHz"}, {145000000, "145.000 MHz"}, {4294967295, "4294.967295 MHz"},
+        {500000, "500.000 kHz"}, {1000, "1.000 kHz"}, {999, "999 Hz"}, {0, "0 Hz"},
+    };
+    for (const auto& row : labels) {
+        EXPECT_EQ(FrequencyLabel(row.hertz), row.label);
+    }
+    const struct {
+        std::string text;
+        int width;
+        std::string fitted;
+    } lines[] = {
+        {"a01.wav", 1000, "a01.wav"},
+        {"aaaaaaaaaa", 40, "aaa\xE2\x80\xA6"},  // a letter 7.92 px, the ellipsis 12: 3 of them fit in 40
+        {"\xE5\xBD\x95\xE5\xBD\x95\xE5\xBD\x95", 30, "\xE5\xBD\x95\xE2\x80\xA6"},  // cut between characters, never inside one
+        {"x\xFFy", 1000, "x\xEF\xBF\xBDy"},                                  // no UTF-8: U+FFFD, as everywhere
+    };
+    for (const auto& row : lines) {
+        const std::string fitted = FitText(row.text, row.width, 12);
+        EXPECT_EQ(fitted, row.fitted) << row.text;
+        EXPECT_LE(TextWidth(fitted, 12), row.width) << row.text;
+    }
+}
+
+// One band of 40% of its centre frequency: the axis in the unit of its
+// range (never Hz: the axis reaches 1 kHz past the bands at least), and the
+// band kept on it; bands 100 kHz apart on 192 kHz each, or 1 and 145 MHz,
+// get lanes.
+TEST(Picture, TheAxisNamesItsUnitOrGivesEachBandALane) {
+    const struct {
+        std::int64_t center, bandwidth, otherCenter;
+        const char* axis;
+    } rows[] = {
+        {500000, 200000, 0, ">frequency (kHz)<"},
+        {7100000, 2840000, 0, ">frequency (MHz)<"},
+        {7100000, 192000, 14200000, ">frequency (MHz)<"},
+        {7100000, 192000, 7200000, ">frequency: a lane a band<"},
+        {1000000, 192000, 145000000, ">frequency: a lane a band<"},
+    };
+    for (const auto& row : rows) {
+        SessionPicture picture;
+        PictureChain chain;
+        chain.Bars.push_back({{0, 60000, 2 * row.center - row.bandwidth, 2 * row.center + row.bandwidth}, "", "a.wav"});
+        if (row.otherCenter != 0) {
+            chain.Bars.push_back(
+                {{0, 60000, 2 * row.otherCenter - row.bandwidth, 2 * row.otherCenter + row.bandwidth}, "", "b.wav"});
+        }
+        picture.Chains.push_back(chain);
+        const std::string svg = SessionSvg(picture);
+        EXPECT_NE(svg.find(row.axis), std::string::npos) << row.center << " " << row.otherCenter;
+        EXPECT_NE(svg.find(">" + FrequencyLabel(row.center) + "<"), std::string::npos) << row.center;
+    }
+}
+
 TEST(Picture, NothingToDrawIsStillAPictureWithItsFailures) {
     SessionPicture picture;
     picture.Paths = {"a&b"};
@@ -105,7 +164,8 @@ TEST(Picture, NothingToDrawIsStillAPictureWithItsFailures) {
     const std::string svg = SessionSvg(picture);
     EXPECT_NE(svg.find(">no recording to draw</text>"), std::string::npos);
     EXPECT_NE(svg.find(">a&amp;b/&lt;x&gt;.wav: fails the check: not-orva</text>"), std::string::npos);
-    EXPECT_NE(svg.find("1 file, 0 chains, total duration 0:00:00.000"), std::string::npos);
+    EXPECT_NE(svg.find(">1 file, 0 chains, 0 breaks<"), std::string::npos);
+    EXPECT_NE(svg.find(">recorded total 0:00:00.000 (0 ms), all files added up<"), std::string::npos);
     EXPECT_EQ(svg.rfind("</svg>\n"), svg.size() - 7);
 }
 

@@ -1,5 +1,5 @@
-// The real tool's --svg pictures, parsed by xmllint and rendered by rsvg-convert:
-// each bar on the pixels its times and frequencies give, a gap in red, no red without a break.
+// The real tool's --svg pictures, parsed by xmllint and rendered by rsvg-convert: each bar
+// where its times and frequencies put it, bands in lanes, breaks in red, no text on another.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,9 +136,9 @@ TEST_F(SessionPicture, EachRecordingLiesWhereItsTimesAndFrequenciesPutIt) {
         Rgb colour;
         bool is;
     } rows[] = {
-        {"a03, a quarter band above its centre", X(23, 54, 30), Y(7148000), blue, true},
-        {"a03, past its band", X(23, 54, 30), Y(7250000), blue, false},
-        {"b05 after midnight's other side", X(23, 58, 0), Y(14152000), green, true},
+        {"a03, a quarter band above its centre", X(23, 54, 50), Y(7148000), blue, true},
+        {"a03, past its band grown to 16 px", X(23, 54, 50), Y(7300000), blue, false},
+        {"b05 after midnight's other side", X(23, 58, 25), Y(14152000), green, true},
         {"c01 just after its start", X(0, 8, 0) + 2, Y(7148000), orange, true},
         {"c01 just before its start", X(0, 8, 0) - 3, Y(7148000), orange, false},
         {"b14 just before its stop", X(0, 7, 35) - 2, Y(14248000), green, true},
@@ -184,6 +186,156 @@ TEST_F(SessionPicture, AnyNameGivesAValidPicture) {
     EXPECT_NE(svg.find("Missing: ]]&gt;&lt;x&amp;\xEF\xBF\xBD\xEF\xBF\xBD.wav"), std::string::npos);
     EXPECT_NE(svg.find("nope&lt;&amp;&gt;.wav: No such file or directory"), std::string::npos);
     EXPECT_NE(svg.find("b\xEF\xBF\xBD[31m.wav: fails the check: not-orva"), std::string::npos);
+}
+
+// The texts of a picture as boxes on the page, from their positions and font
+// sizes: a character 0.58 em wide, a capital 0.7, one past U+036F a whole em;
+// 0.8 em above the baseline and 0.2 below. Turned texts (the axis title) are left out.
+struct Label {
+    std::string text;
+    double x0, y0, x1, y1;
+};
+
+std::vector<Label> Labels(const std::string& svg) {
+    const std::regex element(R"re(^<text x="([-0-9.]+)" y="([-0-9.]+)"([^>]*)>([^<]*)</text>)re");
+    const std::regex size(R"re(font-size="([0-9]+)")re");
+    std::vector<Label> labels;
+    std::istringstream lines(svg);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch m;
+        if (line.rfind("<text", 0) != 0 || !std::regex_search(line, m, element) ||
+            m[3].str().find("transform") != std::string::npos) {
+            continue;
+        }
+        const std::string attributes = m[3];
+        std::smatch s;
+        const double font = std::regex_search(attributes, s, size) ? std::stod(s[1]) : 12.0;
+        const std::string text = std::regex_replace(std::regex_replace(m[4].str(), std::regex("&(lt|gt|quot);"), "<"),
+                                                    std::regex("&amp;"), "&");
+        double ems = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c >= 0xC0) {
+                ems += c >= 0xCE ? 1.0 : 0.58;  // a lead byte past U+036F: a whole em
+            } else if (c < 0x80) {
+                ems += (c >= 'A' && c <= 'Z') ? 0.7 : 0.58;
+            }
+        }
+        const double width = ems * font * (attributes.find("bold") != std::string::npos ? 1.1 : 1.0);
+        double x = std::stod(m[1]);
+        x -= attributes.find("\"middle\"") != std::string::npos ? width / 2
+             : attributes.find("\"end\"") != std::string::npos  ? width
+                                                                 : 0;
+        const double y = std::stod(m[2]);
+        labels.push_back({text, x, y - 0.8 * font, x + width, y + 0.2 * font});
+    }
+    return labels;
+}
+
+// Every text inside the page, and none on another.
+void ExpectTextsApart(const std::string& svg, double height) {
+    const std::vector<Label> labels = Labels(svg);
+    EXPECT_GT(labels.size(), 5u);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const Label& a = labels[i];
+        EXPECT_TRUE(a.x0 >= 0 && a.x1 <= 1200 && a.y0 >= 0 && a.y1 <= height) << a.text << " leaves the page";
+        for (std::size_t j = i + 1; j < labels.size(); ++j) {
+            const Label& b = labels[j];
+            EXPECT_FALSE(a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1)
+                << "\"" << a.text << "\" lies on \"" << b.text << "\"";
+        }
+    }
+}
+
+// A crowded minute: 1, 7.1, 7.2 and 145 MHz, 8 gaps. At 12:00:27 every band
+// has a bar; down that column of pixels each band's colour spans at least
+// 6 px, the highest frequency on top, no two spans meeting, each labelled
+// just above (or below) its span.
+TEST_F(SessionPicture, FourBandsFarAndNearEachGetALaneAndEveryTextItsPlace) {
+    fs::create_directory("crowd");
+    ASSERT_TRUE(sample::WriteCrowdedSession("crowd"));
+    int status = 0;
+    const std::string svg = DrawnBy("crowd", status);
+    EXPECT_EQ(status, 1);
+    const Pixels p = Rendered(svg);
+    ASSERT_EQ(p.width, 1200);
+    const double x = kLeft + 27.0 / 67.6 * (kRight - kLeft);
+    const struct {
+        const char* label;
+        Rgb colour;
+    } bands[] = {{"145.000 MHz", {0x94, 0x67, 0xbd}},
+                 {"7.200 MHz", {0x2c, 0xa0, 0x2c}},
+                 {"7.100 MHz", {0x1f, 0x77, 0xb4}},
+                 {"1.000 MHz", {0xff, 0x7f, 0x0e}}};
+    int above = 0;
+    for (const auto& band : bands) {
+        int first = -1, last = -1, count = 0;
+        for (int y = 0; y < p.height; ++y) {
+            if (Near(p.At(x, y), band.colour)) {
+                first = first < 0 ? y : first;
+                last = y;
+                ++count;
+            }
+        }
+        EXPECT_GE(count, 6) << band.label;
+        EXPECT_GT(first, above) << band.label << " is not below the band above it";
+        above = last;
+        const std::regex label("<text x=\"[0-9]+\" y=\"([0-9]+)\"[^>]*>" + std::string(band.label) + "</text>");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(svg, m, label)) << band.label << " is not labelled";
+        const int baseline = std::stoi(m[1]);
+        EXPECT_TRUE((baseline <= first && baseline >= first - 20) || (baseline > last && baseline <= last + 20))
+            << band.label << " at " << baseline << ", its bar from " << first << " to " << last;
+    }
+    // Each of the 8 gaps told once: by its text on the picture, or by its number in the list.
+    std::size_t told = 0;
+    for (std::size_t at = 0; (at = svg.find("gap 1500 ms</text>", at)) != std::string::npos; ++at) {
+        ++told;
+    }
+    EXPECT_EQ(told, 8u);
+    ExpectTextsApart(svg, p.height);
+}
+
+// The texts of the README's picture, and of names long enough to run off
+// the page, stay on it and apart.
+TEST_F(SessionPicture, NoTextLiesOnAnotherOrOffThePage) {
+    const std::string name(200, 'W');
+    RecordingHeader h = sample::MakeHeader(1000);
+    WriteFileRaw("session/" + name + ".wav", RecordingWith(h, 1000));
+    WriteFileRaw("session/" + name + "-plain.wav", PlainWav(400));
+    int status = 0;
+    const std::string svg = DrawnBy("session", status);
+    EXPECT_EQ(status, 1);
+    const Pixels p = Rendered(svg);
+    ASSERT_GT(p.height, 0);
+    ExpectTextsApart(svg, p.height);
+    EXPECT_NE(svg.find("WWW\xE2\x80\xA6</text>"), std::string::npos) << "a long line is not cut with an ellipsis";
+}
+
+// 10,000 files, each its own chain at one time and band: a picture no
+// larger than before the labels (2,413,680 bytes), with one name drawn.
+TEST_F(SessionPicture, TenThousandChainsOfOneFileStayAsSmall) {
+    fs::create_directory("many");
+    RecordingHeader h = sample::MakeHeader(1000);
+    const Bytes bytes = RecordingWith(h, 1000);
+    for (int i = 0; i < 10000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "many/f%05d.wav", i);
+        WriteFileRaw(name, bytes);
+    }
+    int status = 0;
+    const std::string svg = DrawnBy("many", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_LT(svg.size(), 2450000u);
+    EXPECT_NE(svg.find("10000 files, 10000 chains, 0 breaks"), std::string::npos);
+    std::smatch height;
+    ASSERT_TRUE(std::regex_search(svg, height, std::regex(R"re(height="([0-9]+)" viewBox)re")));
+    ExpectTextsApart(svg, std::stod(height[1]));
+    std::size_t names = 0;
+    for (std::size_t at = 0; (at = svg.find("fill=\"#ffffff\">f", at)) != std::string::npos; ++at) {
+        ++names;
+    }
+    EXPECT_EQ(names, 1u) << "names drawn over each other";
 }
 
 }  // namespace

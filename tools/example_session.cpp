@@ -16,18 +16,23 @@ using namespace std::chrono;
 // A minute at 192000 frames a second is 3750 whole blocks of 3072 frames.
 constexpr std::uint32_t kMinuteBytes = 3750 * 12288;
 
+// 4.8 s at 192000 frames a second: 300 blocks of 3072 frames.
+constexpr std::uint32_t kBlockBytes = 12288;
+constexpr milliseconds kBlockTime{16};
+
 bool WritePart(const std::string& folder, const std::string& name, sys_time<milliseconds> start,
-               std::uint32_t centerFreq, std::uint32_t bandwidth, const std::string& next) {
-    RecordingHeader h = MakeHeader(kMinuteBytes);
+               std::uint32_t centerFreq, std::uint32_t bandwidth, const std::string& next,
+               std::uint32_t dataBytes = kMinuteBytes) {
+    RecordingHeader h = MakeHeader(dataBytes);
     SetTime(h.Auxi.StartTime, start);
-    SetTime(h.Auxi.StopTime, start + minutes{1});
+    SetTime(h.Auxi.StopTime, start + dataBytes / kBlockBytes * kBlockTime);
     h.Auxi.CenterFreq.Set(centerFreq);
     h.Auxi.Bandwidth.Set(bandwidth);
     SetText(h.Auxi.NextFileName, sizeof h.Auxi.NextFileName, next);
     const std::string path = folder + "/" + name;
     std::error_code error;
     return WriteFileBytes(path, MakeRecording(h, {})) &&
-           (std::filesystem::resize_file(path, HeaderSize + kMinuteBytes, error), !error);
+           (std::filesystem::resize_file(path, HeaderSize + dataBytes, error), !error);
 }
 
 std::string Name(char band, int n) {
@@ -49,6 +54,22 @@ bool WriteExampleSession(const std::string& folder) {
                                        192000, n < 14 ? Name('b', n + 1) : "");
     }
     return written && WritePart(folder, Name('c', 1), night + minutes{16}, 7100000, 192000, Name('a', 8));
+}
+
+bool WriteCrowdedSession(const std::string& folder) {
+    const sys_time<milliseconds> noon = sys_days{year{2026} / December / 1} + hours{12};
+    const auto name = [](char band, int n) { return std::string(1, band) + std::to_string(n) + ".wav"; };
+    bool written = true;
+    for (int n = 1; n <= 9; ++n) {
+        written = written && WritePart(folder, name('a', n), noon + (n - 1) * milliseconds{6300}, 7100000, 192000,
+                                       n < 9 ? name('a', n + 1) : "", 300 * kBlockBytes);
+    }
+    for (int n = 1; n <= 3; ++n) {
+        written = written && WritePart(folder, name('b', n), noon + seconds{10} + (n - 1) * milliseconds{19200},
+                                       7200000, 192000, n < 3 ? name('b', n + 1) : "", 1200 * kBlockBytes);
+    }
+    return written && WritePart(folder, "c.wav", noon, 1000000, 192000, "", 3600 * kBlockBytes) &&
+           WritePart(folder, "d.wav", noon, 145000000, 192000, "", 3600 * kBlockBytes);
 }
 
 }  // namespace kalimber::sample

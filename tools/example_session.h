@@ -1,5 +1,5 @@
-// The example session: two bands recorded through midnight, split into
-// one-minute files, with one gap and one fork, for the README's picture and the tests.
+// The example sessions: two bands recorded through midnight, split into one-minute
+// files with one gap and one fork; and a crowded minute of four bands, far and near.
 #pragma once
 
 #include <string>
@@ -14,5 +14,11 @@ namespace kalimber::sample {
 // unwritten (zeros, and sparse where the file system allows). False on any
 // failure.
 bool WriteExampleSession(const std::string& folder);
+
+// A crowded minute from 12:00:00 on 2026-12-01: a1.wav to a9.wav at 7.1 MHz,
+// 4.8 s each with 1.5 s between them (8 breaks); b1.wav to b3.wav at 7.2 MHz
+// from 12:00:10, 19.2 s each, end to end; c.wav at 1 MHz and d.wav at
+// 145 MHz, 57.6 s each. Every band is 192 kHz wide.
+bool WriteCrowdedSession(const std::string& folder);
 
 }  // namespace kalimber::sample

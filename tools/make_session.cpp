@@ -1,20 +1,23 @@
-// Writes the example session's 30 recordings: make_session <folder>.
-// kalimber --svg <folder> then draws the README's picture from them.
+// Writes the example session's 30 recordings (make_session <folder>), or the
+// crowded minute (make_session --crowded <folder>), for kalimber --svg to draw.
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "tools/example_session.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_session <folder>\n");
+    const bool crowded = argc == 3 && std::string(argv[1]) == "--crowded";
+    if (argc != 2 && !crowded) {
+        std::fprintf(stderr, "usage: make_session [--crowded] <folder>\n");
         return 2;
     }
+    const char* folder = argv[argc - 1];
     std::error_code error;
-    std::filesystem::create_directories(argv[1], error);
-    if (error || !kalimber::sample::WriteExampleSession(argv[1])) {
-        std::fprintf(stderr, "make_session: cannot write the session into %s\n", argv[1]);
+    std::filesystem::create_directories(folder, error);
+    if (error || !(crowded ? kalimber::sample::WriteCrowdedSession(folder) : kalimber::sample::WriteExampleSession(folder))) {
+        std::fprintf(stderr, "make_session: cannot write the session into %s\n", folder);
         return 1;
     }
     return 0;
