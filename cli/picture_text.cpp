@@ -3,6 +3,7 @@
 #include "cli/picture_text.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "cli/writers.h"
@@ -49,15 +50,15 @@ int Hundredths(char32_t c) {
     return 66;
 }
 
-int Pixels(long hundredths, int fontSize, bool bold) {
-    const long scaled = hundredths * fontSize * (bold ? 11 : 10);
+int Pixels(std::int64_t hundredths, int fontSize, bool bold) {
+    const std::int64_t scaled = hundredths * fontSize * (bold ? 11 : 10);
     return static_cast<int>((scaled + 999) / 1000);
 }
 
 }  // namespace
 
 int TextWidth(std::string_view utf8, int fontSize, bool bold) {
-    long sum = 0;
+    std::int64_t sum = 0;
     std::size_t length = 0;
     for (std::size_t i = 0; i < utf8.size(); i += length) {
         sum += Hundredths(NextCharacter(utf8, i, length));
@@ -70,7 +71,7 @@ std::string FitText(std::string_view bytes, int width, int fontSize, bool bold) 
     if (TextWidth(text, fontSize, bold) <= width) {
         return text;
     }
-    long sum = Hundredths(U'\u2026');
+    std::int64_t sum = Hundredths(U'\u2026');
     std::size_t length = 0;
     std::size_t cut = 0;
     for (std::size_t i = 0; i < text.size(); i += length) {

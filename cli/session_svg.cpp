@@ -143,14 +143,17 @@ bool Place(TextPlaces& places, const PictureLayout& layout, int x, const std::ve
 }
 
 // Baselines from just above a span upward, a row at a time, then from just
-// below it downward.
+// below it downward; a few rows each way, as further off a text no longer
+// tells which mark it belongs to.
+constexpr int kRowsTried = 8;
+
 std::vector<int> RowsAround(int top, int bottom, int lowest, int fontSize) {
     std::vector<int> rows;
     const int step = fontSize + 3;
-    for (int y = top - 4; y - fontSize > kFrameTop; y -= step) {
+    for (int y = top - 4, n = 0; y - fontSize > kFrameTop && n < kRowsTried; y -= step, ++n) {
         rows.push_back(y);
     }
-    for (int y = bottom + fontSize; y + fontSize / 4 + 1 < lowest; y += step) {
+    for (int y = bottom + fontSize, n = 0; y + fontSize / 4 + 1 < lowest && n < kRowsTried; y += step, ++n) {
         rows.push_back(y);
     }
     return rows;
