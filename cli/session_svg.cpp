@@ -207,6 +207,14 @@ void DrawFrequencyAxis(std::string& out, const PictureLayout& layout) {
     AxisTitle(out, layout, std::string("frequency (") + (unit == 1000000 ? "MHz" : unit == 1000 ? "kHz" : "Hz") + ")");
 }
 
+// A tick's text under it, or ending or starting at it where it would run
+// off the page.
+std::string Tick(int x, int y, const std::string& text) {
+    const int half = TextWidth(text, 12) / 2;
+    const char* anchor = x + half > kPictureWidth - 2 ? "end" : x - half < 2 ? "start" : "middle";
+    return Text(x, y, text, std::string(" text-anchor=\"") + anchor + "\"");
+}
+
 void DrawTimeAxis(std::string& out, const PictureLayout& layout) {
     const int bottom = layout.Bottom;
     const std::int64_t step = TimeStep(layout.StopMs - layout.StartMs, kMaxTimeTicks);
@@ -217,10 +225,10 @@ void DrawTimeAxis(std::string& out, const PictureLayout& layout) {
         out += "<path d=\"M" + Px(x) + " " + std::to_string(kFrameTop) + "V" + std::to_string(bottom) +
                "\" stroke=\"#e2e2e2\"/>\n";
         if (!days) {
-            out += Text(Pixel(x), bottom + 16, ClockText(ms, step < 1000), " text-anchor=\"middle\"");
+            out += Tick(Pixel(x), bottom + 16, ClockText(ms, step < 1000));
         }
         if (days || crossesMidnight) {
-            out += Text(Pixel(x), bottom + (days ? 16 : 30), DateText(ms), " text-anchor=\"middle\"");
+            out += Tick(Pixel(x), bottom + (days ? 16 : 30), DateText(ms));
         }
         if (layout.StopMs - ms < step) {
             break;  // the next one would pass the end, or the largest time

@@ -156,6 +156,18 @@ TEST(Picture, TheAxisNamesItsUnitOrGivesEachBandALane) {
     }
 }
 
+// Two minutes across midnight: a tick at each edge, the dates under them
+// kept on the page.
+TEST(Picture, TicksAtTheEdgesStayOnThePage) {
+    SessionPicture picture;
+    PictureChain chain;
+    chain.Bars.push_back({{-60000, 60000, 14000000, 14400000}, "", "a.wav"});
+    picture.Chains.push_back(chain);
+    const std::string svg = SessionSvg(picture);
+    EXPECT_NE(svg.find("<text x=\"110\" y=\"534\" text-anchor=\"middle\">1969-12-31</text>"), std::string::npos);
+    EXPECT_NE(svg.find("<text x=\"1170\" y=\"534\" text-anchor=\"end\">1970-01-01</text>"), std::string::npos);
+}
+
 TEST(Picture, NothingToDrawIsStillAPictureWithItsFailures) {
     SessionPicture picture;
     picture.Paths = {"a&b"};
