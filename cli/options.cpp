@@ -14,7 +14,7 @@
 #include "cli/path_walk.h"
 #include "header/print.h"
 #include "platform/unicode.h"
-#include "app/version.h"
+#include "version.h"
 
 namespace kalimber {
 namespace {
@@ -165,10 +165,6 @@ HertzReading ReadHertz(std::string_view text, std::uint32_t& hertz) {
     }
     hertz = static_cast<std::uint32_t>(value);
     return HertzReading::Value;
-}
-
-bool ParseHertz(std::string_view text, std::uint32_t& hertz) {
-    return ReadHertz(text, hertz) == HertzReading::Value;
 }
 
 bool ParseMaxGap(std::string_view text, std::int64_t& milliseconds) {

@@ -110,9 +110,6 @@ enum class HertzReading { Value, NotAFrequency, OutOfRange };
 // set only for a value.
 HertzReading ReadHertz(std::string_view text, std::uint32_t& hertz);
 
-// True when ReadHertz gives a value.
-bool ParseHertz(std::string_view text, std::uint32_t& hertz);
-
 // A whole number of milliseconds from 0 to MaxGapLimitMs, digits only.
 bool ParseMaxGap(std::string_view text, std::int64_t& milliseconds);
 

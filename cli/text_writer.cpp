@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/banner.h"
+#include "header/banner.h"
 #include "cli/field_values.h"
 #include "cli/progress.h"
 #include "cli/writers.h"

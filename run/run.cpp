@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/banner.h"
+#include "header/banner.h"
 #include "header/additional_information.h"
 #include "header/header_report.h"
 #include "header/print.h"

@@ -37,7 +37,7 @@ TEST(CommandLine, FrequenciesAreWholeHertzOrRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         std::uint32_t hertz = 12345;
-        EXPECT_EQ(ParseHertz(c.text, hertz), c.hertz != kRefused);
+        EXPECT_EQ(ReadHertz(c.text, hertz) == HertzReading::Value, c.hertz != kRefused);
         EXPECT_EQ(hertz, c.hertz != kRefused ? static_cast<std::uint32_t>(c.hertz) : 12345u);
     }
 }

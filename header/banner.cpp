@@ -1,8 +1,8 @@
 // Prints the banner through the print layer, so that it goes wherever the
 // output goes and counts as output like the rest.
-#include "app/banner.h"
+#include "header/banner.h"
 
-#include "app/version.h"
+#include "version.h"
 #include "header/print.h"
 
 namespace kalimber {
