@@ -299,6 +299,9 @@ int Taken(const PatchTally& tally) {
 }
 
 void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending) {
+    if (options.Quiet && ending.empty()) {
+        return;  // as a report's summary: the exit status tells; an interrupted run still says where it stopped
+    }
     std::string skipped;
     if (!options.Wheres.empty()) {
         skipped = ", " + std::to_string(tally.Skipped) + " skipped";

@@ -6,6 +6,7 @@
 #include <limits>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "cli/picture_text.h"
 #include "cli/session_picture.h"
@@ -168,13 +169,41 @@ TEST(Picture, TicksAtTheEdgesStayOnThePage) {
     EXPECT_NE(svg.find("<text x=\"1170\" y=\"534\" text-anchor=\"end\">1970-01-01</text>"), std::string::npos);
 }
 
+// The ticks' texts fall on whole steps: every 50 ms across 300 ms that
+// start at .130, and every week (from the calendar's day 0) across 20 days.
+TEST(Picture, TimeTicksFallOnWholeSteps) {
+    const struct {
+        std::int64_t start, stop;
+        std::vector<std::string> ticks;
+    } rows[] = {
+        {130, 430, {"00:00:00.150", "00:00:00.200", "00:00:00.250", "00:00:00.300", "00:00:00.350", "00:00:00.400"}},
+        {3 * 86400000LL + 43200000, 24 * 86400000LL, {"1970-01-08", "1970-01-15", "1970-01-22"}},
+    };
+    const std::regex tick(R"re(<text x="[0-9]+" y="520" text-anchor="[a-z]+">([^<]*)</text>)re");
+    for (const auto& row : rows) {
+        SessionPicture picture;
+        PictureChain chain;
+        chain.Bars.push_back({{row.start, row.stop, 14000000, 14400000}, "", "a.wav"});
+        picture.Chains.push_back(chain);
+        const std::string svg = SessionSvg(picture);
+        std::vector<std::string> ticks;
+        for (auto it = std::sregex_iterator(svg.begin(), svg.end(), tick); it != std::sregex_iterator(); ++it) {
+            ticks.push_back((*it)[1]);
+        }
+        EXPECT_EQ(ticks, row.ticks) << row.start;
+    }
+}
+
 TEST(Picture, NothingToDrawIsStillAPictureWithItsFailures) {
     SessionPicture picture;
     picture.Paths = {"a&b"};
     picture.Files = 1;
     picture.Failures.push_back({"a&b/<x>.wav", "fails the check: not-orva"});
     const std::string svg = SessionSvg(picture);
-    EXPECT_NE(svg.find(">no recording to draw</text>"), std::string::npos);
+    EXPECT_NE(svg.find("<text x=\"640\" y=\"294\" text-anchor=\"middle\">no recording to draw</text>"),
+              std::string::npos);  // the middle of the frame
+    EXPECT_NE(svg.find("<text x=\"110\" y=\"651\" font-weight=\"bold\">Not drawn: 1 file</text>"),
+              std::string::npos);  // under the legend's three lines, half a line below them
     EXPECT_NE(svg.find(">a&amp;b/&lt;x&gt;.wav: fails the check: not-orva</text>"), std::string::npos);
     EXPECT_NE(svg.find(">1 file, 0 chains, 0 breaks<"), std::string::npos);
     EXPECT_NE(svg.find(">recorded total 0:00:00.000 (0 ms), all files added up<"), std::string::npos);

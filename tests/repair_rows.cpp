@@ -97,7 +97,7 @@ std::vector<Case> RepairCases() {
           "--set", "dboffset=0", "--set", "MaxVal=4294967295", "--set", "Unused4=1", "--set", "Unused5=4294967295",
           "--set", "NextFileName=" + x96, "--set", "StartTime=1601-01-01T00:00:00", "--set",
           "StopTime=30827-12-31 23:59:59.999", "--cf", "4294967295", "-q", "a.wav"},
-         0, "", "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         0, "", ""},
         usage("--set: a number past 32 bits", {"--set", "MaxVal=4294967296", "a.wav"},
               "--set MaxVal: '4294967296' is not a whole number from 0 to 4294967295"),
         usage("--set: a time before 1601", {"--set", "StartTime=1600-12-31T23:59:59", "a.wav"},
@@ -144,7 +144,7 @@ std::vector<Case> RepairCases() {
         {"--shift back over a year end, forth over another", Where::Everywhere,
          {{"a.wav", Timed({{2022, 1, 6, 1, 0, 0, 0, 0}}, {{2022, 1, 6, 1, 0, 0, 0, 0}}),
            Timed({{2021, 12, 5, 31, 23, 59, 59, 999}}, {{2021, 12, 5, 31, 23, 59, 59, 999}})}},
-         {"--shift=-1ms", "-q", "a.wav"}, 0, "", "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         {"--shift=-1ms", "-q", "a.wav"}, 0, "", ""},
         {"--shift below 1601 is refused, nothing written", Where::Everywhere,
          {{"a.wav", Timed({{1601, 1, 1, 1, 0, 0, 0, 100}}, {{1601, 1, 1, 1, 0, 0, 0, 200}}), {}}},
          {"--shift", "-0:00:00.250", "a.wav"}, 1, "a.wav: not written: StartTime would leave the years 1601 to 30827\n",
@@ -156,15 +156,14 @@ std::vector<Case> RepairCases() {
         {"--chain --start moves a chain as a whole", Where::Everywhere,
          {{"c/a.wav", chainA, Part(3410955, "b.wav")}, {"c/b.wav", Part(160, "c.wav"), Part(3411115, "c.wav")},
           {"c/c.wav", Part(320, ""), Part(3411275, "")}},
-         {"--chain", "--start", "2021-04-17T15:00:00", "-q", "c/a.wav"}, 0, "",
-         "3 patched, 0 unchanged, 0 refused, 0 failed\n"},
+         {"--chain", "--start", "2021-04-17T15:00:00", "-q", "c/a.wav"}, 0, "", ""},
         {"--stop-from-duration where the stop was never written", Where::Everywhere,
          {{"a.wav", Timed(sampleStart, sampleStart), sample}}, {"--stop-from-duration", "a.wav"}, 0,
          "a.wav: StopTime 2021-04-17 14:03:09.045 -> 2021-04-17 14:03:09.205\n",
          "StopTime: 2021-04-17 14:03:09.045 (1 file) -> 2021-04-17 14:03:09.205\n"
          "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
         {"--relink a renamed and shuffled session: one chain, no break", Where::Everywhere, shuffled,
-         {"--relink", "-q", "d"}, 0, "", "20 patched, 0 unchanged, 0 refused, 0 failed\n", {},
+         {"--relink", "-q", "d"}, 0, "", "", {},
          [](const Exit&) {
              const Exit chain = RunToExit(".", {"--chain", "--summary", "d"});
              EXPECT_EQ(chain.status, 0) << chain.out << chain.err;
@@ -176,8 +175,7 @@ std::vector<Case> RepairCases() {
          "RIFF.CnkSize: 123288 (1 file) -> 992\nDATA.CnkSize: 122980 (1 file) -> 684\n"
          "1 patched, 0 unchanged, 0 refused, 0 failed\n"},
         // 4 GiB and 100 bytes: the RIFF size is held at its largest, the data size is exact.
-        {"--fix-sizes past 4 GiB", Where::Everywhere, {}, {"--fix-sizes", "-q", "big.wav"}, 0, "",
-         "1 patched, 0 unchanged, 0 refused, 0 failed\n",
+        {"--fix-sizes past 4 GiB", Where::Everywhere, {}, {"--fix-sizes", "-q", "big.wav"}, 0, "", "",
          Before([] { MakeSparseRecording("big.wav", sample::MakeHeader(0), (4LL << 30) + 100); }),
          [](const Exit&) {
              Bytes head(316);
