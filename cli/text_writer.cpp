@@ -19,6 +19,7 @@ namespace {
 void Begin(WriterState&, const CommandLineOptions&) {}
 
 void Record(WriterState& state, const Recording& recording, const ChainColumns*) {
+    HoldOutput();  // the record's 64 lines go out at once
     if (state.Wrote) {
         Print("\n");
     } else {
@@ -34,12 +35,14 @@ void Record(WriterState& state, const Recording& recording, const ChainColumns*)
     if (recording.Check == RecordingCheck::Truncated) {
         TellError("kalimber: " + EscapeControls(recording.Text) + ": " + TruncatedReason(recording.Size) + "\n");
     }
+    ReleaseOutput();
 }
 
 // Errors are told on standard error alone.
 void Error(WriterState&, const std::string&, const std::string&, const ChainColumns*) {}
 
 void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
+    HoldOutput();
     Print("\n---Chain---\n");
     // Numbers as text: MinGW's printf knows no %zu.
     Print("   Files: %s\n", std::to_string(chain.Files.size()).c_str());
@@ -83,6 +86,7 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
         Print("   Fork: %s (named by %s, already in the chain from %s)\n", EscapeControls(chain.Fork->Name).c_str(),
               EscapeControls(chain.Fork->NamedBy).c_str(), EscapeControls(chain.Fork->First).c_str());
     }
+    ReleaseOutput();
 }
 
 // "CenterFreq 7100000 -> 7050000, Bandwidth 150000 -> 192000": each field the line names.

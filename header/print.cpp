@@ -18,6 +18,7 @@ std::FILE* OutputStream() {
 namespace {
 
 int g_OutputError = 0;
+bool g_Held = false;
 
 // Keeps the first failure of a print to the output sink.
 void NoteOutcome(std::FILE* sink, bool failed) {
@@ -26,13 +27,39 @@ void NoteOutcome(std::FILE* sink, bool failed) {
     }
 }
 
+// Sends what the output sink holds, keeping the first failure.
+void FlushOutput() {
+    std::FILE* sink = OutputStream();
+    errno = 0;
+    NoteOutcome(sink, std::fflush(sink) != 0);
+}
+
 void PrintTo(std::FILE* sink, const char* format, va_list args) {
+    const bool toOutput = sink == OutputStream();
+    if (g_Held && !toOutput) {
+        FlushOutput();  // what the output holds comes first, as it was printed first
+    }
     errno = 0;
     const bool failed = std::vfprintf(sink, format, args) < 0;
+    if (g_Held && toOutput) {
+        NoteOutcome(sink, failed);
+        return;
+    }
     NoteOutcome(sink, std::fflush(sink) != 0 || failed);
 }
 
 }  // namespace
+
+void HoldOutput() {
+    g_Held = true;
+}
+
+void ReleaseOutput() {
+    if (g_Held) {
+        g_Held = false;
+        FlushOutput();
+    }
+}
 
 int OutputError() {
     return g_OutputError;

@@ -7,6 +7,12 @@
 
 namespace kalimber {
 
+// Holds back the flush of the prints to the output sink until ReleaseOutput,
+// so that a record of many lines goes out in one write; a print to another
+// sink first sends what is held, so that the order stays as printed.
+void HoldOutput();
+void ReleaseOutput();
+
 // Where every print goes; nullptr means standard output.
 extern std::FILE* g_Output;
 
