@@ -11,10 +11,10 @@
 namespace kalimber {
 namespace {
 
-constexpr const FieldRow& kStart = FieldNamed("StartTime");
-constexpr const FieldRow& kCenter = FieldNamed("CenterFreq");
-constexpr const FieldRow& kBandwidth = FieldNamed("Bandwidth");
-constexpr const FieldRow& kNext = FieldNamed("NextFileName");
+constexpr const FieldRow& kStart = field::StartTime;
+constexpr const FieldRow& kCenter = field::CenterFreq;
+constexpr const FieldRow& kBandwidth = field::Bandwidth;
+constexpr const FieldRow& kNext = field::NextFileName;
 
 // The columns' widths; the path comes last and takes what it needs.
 constexpr std::size_t kTimeWidth = 23;       // 2026-11-28 23:52:00.000
@@ -54,7 +54,7 @@ std::string Line(const std::string& start, const std::string& duration, const st
 }
 
 void Begin(WriterState&, const CommandLineOptions&) {
-    WriteOutput(Line("StartTime", "Duration", "CenterFreq", "Bandwidth", "Check", "Path"));
+    WriteOutput(Line(field::StartTime.Label, "Duration", field::CenterFreq.Label, field::Bandwidth.Label, "Check", "Path"));
 }
 
 void Record(WriterState&, const Recording& recording, const ChainColumns*) {

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 // The NextFileName of a file as stored, up to its first NUL.
 std::string NextFileNameOf(const Recording& file) {
-    static constexpr const FieldRow& kNext = FieldNamed("NextFileName");
+    static constexpr const FieldRow& kNext = field::NextFileName;
     return FieldString(file.Header, kNext);
 }
 
@@ -247,8 +247,8 @@ std::optional<std::int64_t> GapMillisec(const TimeStamp& stop, const TimeStamp& 
 }
 
 ChainSummary CheckChain(const Chain& chain, std::int64_t maxGapMs) {
-    static constexpr const FieldRow& kStart = FieldNamed("StartTime");
-    static constexpr const FieldRow& kStop = FieldNamed("StopTime");
+    static constexpr const FieldRow& kStart = field::StartTime;
+    static constexpr const FieldRow& kStop = field::StopTime;
     ChainSummary summary;
     if (chain.Files.empty()) {
         return summary;

@@ -47,9 +47,9 @@ struct ChainSet {
 };
 
 // The fields that must not change from one file of a chain to the next.
-inline constexpr const FieldRow* ChainFields[] = {&FieldNamed("CnkSampleRate"), &FieldNamed("CnkNumChan"),
-                                                  &FieldNamed("CnkBitPerSample"), &FieldNamed("CnkAudioFormat"),
-                                                  &FieldNamed("CenterFreq"), &FieldNamed("Bandwidth")};
+inline constexpr const FieldRow* ChainFields[] = {&field::SampleRate, &field::NumChannels,
+                                                  &field::BitPerSample, &field::AudioFormat,
+                                                  &field::CenterFreq, &field::Bandwidth};
 
 enum class BreakKind { Gap, Overlap, Unreadable, Field };
 

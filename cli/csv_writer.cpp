@@ -13,10 +13,10 @@ namespace {
 
 // The header's columns of the layout, picked from the table by label.
 inline constexpr const FieldRow* kColumns[] = {
-    &FieldNamed("StartTime"),       &FieldNamed("StopTime"),   &FieldNamed("CenterFreq"),
-    &FieldNamed("Bandwidth"),       &FieldNamed("CnkSampleRate"), &FieldNamed("CnkNumChan"),
-    &FieldNamed("CnkBitPerSample"), &FieldNamed("CnkAudioFormat"), &FieldNamed("SN"),
-    &FieldNamed("NextFileName")};
+    &field::StartTime,       &field::StopTime,   &field::CenterFreq,
+    &field::Bandwidth,       &field::SampleRate, &field::NumChannels,
+    &field::BitPerSample, &field::AudioFormat, &field::SN,
+    &field::NextFileName};
 
 // A field in quotes, its quotes doubled, where it holds a comma, a quote or a line end.
 std::string Quoted(const std::string& field) {
@@ -142,7 +142,7 @@ void WriteChain(WriterState&, const Chain&, const ChainSummary&) {}
 }  // namespace
 
 std::vector<std::string> CsvHeaderFields(bool chain) {
-    std::vector<std::string> names = {"path", "size", "Check", "WavFileDurationMillisec"};
+    std::vector<std::string> names = {"path", "size", "Check", DurationLabel};
     for (const FieldRow* row : kColumns) {
         names.push_back(row->Label);
     }
@@ -176,7 +176,7 @@ std::vector<std::string> CsvErrorFields(const std::string& path, const std::stri
 }
 
 std::vector<std::string> CsvChainHeaderFields() {
-    return {"chain", "files", "StartTime", "StopTime", "WavFileDurationMillisec", "breaks", "missing", "loop",
+    return {"chain", "files", field::StartTime.Label, field::StopTime.Label, DurationLabel, "breaks", "missing", "loop",
             "fork", "first_break"};
 }
 

@@ -41,10 +41,10 @@ int ReadSettings(const std::vector<std::string>& sets, const std::string* center
     };
     std::vector<Given> given;
     if (centerFreq != nullptr) {
-        given.push_back({&FieldNamed("CenterFreq"), *centerFreq, "--cf"});
+        given.push_back({&field::CenterFreq, *centerFreq, "--cf"});
     }
     if (bandwidth != nullptr) {
-        given.push_back({&FieldNamed("Bandwidth"), *bandwidth, "--bw"});
+        given.push_back({&field::Bandwidth, *bandwidth, "--bw"});
     }
     for (const std::string& set : sets) {
         std::string name;

@@ -23,8 +23,8 @@ bool SameFolded(std::string_view a, std::string_view b) {
 }
 
 bool Frequency(const FieldRow& row) {
-    static constexpr const FieldRow* kFrequencies[] = {&FieldNamed("CenterFreq"), &FieldNamed("ADFrequency"),
-                                                       &FieldNamed("IFFrequency"), &FieldNamed("Bandwidth")};
+    static constexpr const FieldRow* kFrequencies[] = {&field::CenterFreq, &field::ADFrequency,
+                                                       &field::IFFrequency, &field::Bandwidth};
     return std::find(std::begin(kFrequencies), std::end(kFrequencies), &row) != std::end(kFrequencies);
 }
 
@@ -118,7 +118,7 @@ FieldChoice FindField(std::string_view name) {
 }
 
 bool Settable(const FieldRow& row) {
-    return row.Chunk == ChunkKind::Auxi && row.Offset >= FieldNamed("StartTime").Offset;
+    return row.Chunk == ChunkKind::Auxi && row.Offset >= field::StartTime.Offset;
 }
 
 std::string ReadSetting(const FieldRow& row, std::string_view text, std::array<std::uint8_t, 96>& bytes) {

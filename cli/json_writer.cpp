@@ -76,7 +76,7 @@ std::string JsonRecord(const Recording& recording) {
     const bool ok = recording.Check == RecordingCheck::Ok;
     record["Check"] = CheckName(recording.Check);
     record["BlockMode"] = ok ? Json(BlockMode(recording.Header)) : Json();
-    record["WavFileDurationMillisec"] = recording.Duration ? Json(*recording.Duration) : Json();
+    record[DurationLabel] = recording.Duration ? Json(*recording.Duration) : Json();
     return Dump(record);
 }
 
@@ -110,9 +110,9 @@ std::string JsonChain(const Chain& chain, const ChainSummary& summary) {
     };
     const Json line{{"type", "chain"},
                     {"chain", Json{{"files", files},
-                                   {"StartTime", Time(summary.StartTime)},
-                                   {"StopTime", Time(summary.StopTime)},
-                                   {"WavFileDurationMillisec", summary.WavFileDurationMillisec},
+                                   {field::StartTime.Label, Time(summary.StartTime)},
+                                   {field::StopTime.Label, Time(summary.StopTime)},
+                                   {DurationLabel, summary.WavFileDurationMillisec},
                                    {"breaks", breaks},
                                    {"missing", end(chain.Missing)},
                                    {"loop", end(chain.Loop)},

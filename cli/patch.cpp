@@ -128,7 +128,7 @@ bool Unopened(const PatchOutcome& outcome) {
 }
 
 std::vector<const FieldRow*> RecordFields(const PatchOutcome& outcome) {
-    static constexpr const FieldRow* kTuning[] = {&FieldNamed("CenterFreq"), &FieldNamed("Bandwidth")};
+    static constexpr const FieldRow* kTuning[] = {&field::CenterFreq, &field::Bandwidth};
     std::vector<const FieldRow*> fields = outcome.Fields;
     const auto has = [&](const FieldRow* row) { return std::find(fields.begin(), fields.end(), row) != fields.end(); };
     if (has(kTuning[0]) || has(kTuning[1])) {

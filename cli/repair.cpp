@@ -15,9 +15,9 @@
 namespace kalimber {
 namespace {
 
-constexpr const FieldRow& kStart = FieldNamed("StartTime");
-constexpr const FieldRow& kStop = FieldNamed("StopTime");
-constexpr const FieldRow& kNext = FieldNamed("NextFileName");
+constexpr const FieldRow& kStart = field::StartTime;
+constexpr const FieldRow& kStop = field::StopTime;
+constexpr const FieldRow& kNext = field::NextFileName;
 constexpr const FieldRow& kRiffSize = FieldTable[1];
 constexpr const FieldRow& kDataSize = FieldTable[FieldCount - 1];
 static_assert(kRiffSize.Offset == 4 && kRiffSize.Chunk == ChunkKind::Riff);

@@ -11,10 +11,10 @@
 namespace kalimber {
 namespace {
 
-constexpr const FieldRow& kStart = FieldNamed("StartTime");
-constexpr const FieldRow& kStop = FieldNamed("StopTime");
-constexpr const FieldRow& kCenter = FieldNamed("CenterFreq");
-constexpr const FieldRow& kBandwidth = FieldNamed("Bandwidth");
+constexpr const FieldRow& kStart = field::StartTime;
+constexpr const FieldRow& kStop = field::StopTime;
+constexpr const FieldRow& kCenter = field::CenterFreq;
+constexpr const FieldRow& kBandwidth = field::Bandwidth;
 
 std::optional<std::int64_t> Millisec(const TimeStamp& t) {
     const auto at = Instant(t);

@@ -62,11 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     if (both || (data[0] & 1) != 0) {
         centerFreq = value(1);
-        set(FieldNamed("CenterFreq"), *centerFreq);
+        set(field::CenterFreq, *centerFreq);
     }
     if (both || (data[0] & 2) != 0) {
         bandwidth = value(5);
-        set(FieldNamed("Bandwidth"), *bandwidth);
+        set(field::Bandwidth, *bandwidth);
     }
     options.DryRun = (data[0] & 4) != 0;
     const bool times = (data[0] & 0xA0) != 0;

@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         backwards.Text = std::string(reinterpret_cast<const char*>(bytes), 40);
         Chain chain;
         chain.Files = {loaded, backwards};
-        chain.Missing = ChainEnd{LinkName(FieldString(loaded.Header, FieldNamed("NextFileName"))), "r.wav", "", ""};
+        chain.Missing = ChainEnd{LinkName(FieldString(loaded.Header, field::NextFileName)), "r.wav", "", ""};
         fuzz::OutputSink sink;
         WriterState state;
         CommandLineOptions options;

@@ -43,62 +43,64 @@ struct FieldRow {
     FieldKind Kind;
 };
 
+// Each row's offset is its chunk's in the header and its member's in the
+// chunk, as the compiler lays them out; recording_header.h pins every one.
 inline constexpr FieldRow FieldTable[] = {
-    {ChunkKind::Riff, "CnkId", 0, 4, FieldKind::Identifier},
-    {ChunkKind::Riff, "CnkSize", 4, 4, FieldKind::Unsigned},
-    {ChunkKind::Riff, "CnkFormat", 8, 4, FieldKind::Identifier},
+    {ChunkKind::Riff, "CnkId", offsetof(RecordingHeader, Riff) + offsetof(RiffChunk, Id), 4, FieldKind::Identifier},
+    {ChunkKind::Riff, "CnkSize", offsetof(RecordingHeader, Riff) + offsetof(RiffChunk, Size), 4, FieldKind::Unsigned},
+    {ChunkKind::Riff, "CnkFormat", offsetof(RecordingHeader, Riff) + offsetof(RiffChunk, Format), 4, FieldKind::Identifier},
 
-    {ChunkKind::Fmt, "CnkId", 12, 4, FieldKind::Identifier},
-    {ChunkKind::Fmt, "CnkSize", 16, 4, FieldKind::Unsigned},
-    {ChunkKind::Fmt, "CnkAudioFormat", 20, 2, FieldKind::Signed},
-    {ChunkKind::Fmt, "CnkNumChan", 22, 2, FieldKind::Signed},
-    {ChunkKind::Fmt, "CnkSampleRate", 24, 4, FieldKind::Unsigned},
-    {ChunkKind::Fmt, "CnkByteRate", 28, 4, FieldKind::Unsigned},
-    {ChunkKind::Fmt, "CnkBlockAlign", 32, 2, FieldKind::Signed},
-    {ChunkKind::Fmt, "CnkBitPerSample", 34, 2, FieldKind::Signed},
+    {ChunkKind::Fmt, "CnkId", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, Id), 4, FieldKind::Identifier},
+    {ChunkKind::Fmt, "CnkSize", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, Size), 4, FieldKind::Unsigned},
+    {ChunkKind::Fmt, "CnkAudioFormat", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, AudioFormat), 2, FieldKind::Signed},
+    {ChunkKind::Fmt, "CnkNumChan", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, NumChannels), 2, FieldKind::Signed},
+    {ChunkKind::Fmt, "CnkSampleRate", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, SampleRate), 4, FieldKind::Unsigned},
+    {ChunkKind::Fmt, "CnkByteRate", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, ByteRate), 4, FieldKind::Unsigned},
+    {ChunkKind::Fmt, "CnkBlockAlign", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, BlockAlign), 2, FieldKind::Signed},
+    {ChunkKind::Fmt, "CnkBitPerSample", offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, BitPerSample), 2, FieldKind::Signed},
 
-    {ChunkKind::Auxi, "CnkId", 36, 4, FieldKind::Identifier},
-    {ChunkKind::Auxi, "CnkSize", 40, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "StartTime", 44, 16, FieldKind::Time},
-    {ChunkKind::Auxi, "StopTime", 60, 16, FieldKind::Time},
-    {ChunkKind::Auxi, "CenterFreq", 76, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "ADFrequency", 80, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "IFFrequency", 84, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "Bandwidth", 88, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "IQOffset", 92, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "DBOffset", 96, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "MaxVal", 100, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "Unused4", 104, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "Unused5", 108, 4, FieldKind::Unsigned},
-    {ChunkKind::Auxi, "NextFileName", 112, 96, FieldKind::Text},
+    {ChunkKind::Auxi, "CnkId", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Id), 4, FieldKind::Identifier},
+    {ChunkKind::Auxi, "CnkSize", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Size), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "StartTime", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, StartTime), 16, FieldKind::Time},
+    {ChunkKind::Auxi, "StopTime", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, StopTime), 16, FieldKind::Time},
+    {ChunkKind::Auxi, "CenterFreq", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, CenterFreq), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "ADFrequency", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, ADFrequency), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "IFFrequency", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, IFFrequency), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "Bandwidth", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Bandwidth), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "IQOffset", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, IQOffset), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "DBOffset", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, DBOffset), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "MaxVal", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, MaxVal), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "Unused4", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Unused4), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "Unused5", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Unused5), 4, FieldKind::Unsigned},
+    {ChunkKind::Auxi, "NextFileName", offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, NextFileName), 96, FieldKind::Text},
 
-    {ChunkKind::Orva, "CnkId", 208, 4, FieldKind::Identifier},
-    {ChunkKind::Orva, "CnkSize", 212, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "LocalToUTC", 216, 4, FieldKind::Signed},
-    {ChunkKind::Orva, "LastDemodFreq", 220, 4, FieldKind::Signed},
-    {ChunkKind::Orva, "LastDemodBw", 224, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "LastDemodMode", 228, 2, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Filter", 230, 1, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Attenuator", 231, 1, FieldKind::Unsigned},
-    {ChunkKind::Orva, "VID", 232, 2, FieldKind::Unsigned},
-    {ChunkKind::Orva, "PID", 234, 2, FieldKind::Unsigned},
-    {ChunkKind::Orva, "SN", 236, 32, FieldKind::Text},
-    {ChunkKind::Orva, "RxMode", 268, 1, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Options1", 269, 1, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Options2", 270, 1, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Version", 271, 1, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused1", 272, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused2", 276, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused3", 280, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused4", 284, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused5", 288, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused6", 292, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused7", 296, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused8", 300, 4, FieldKind::Unsigned},
-    {ChunkKind::Orva, "Unused9", 304, 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "CnkId", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Id), 4, FieldKind::Identifier},
+    {ChunkKind::Orva, "CnkSize", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Size), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "LocalToUTC", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, LocalToUTC), 4, FieldKind::Signed},
+    {ChunkKind::Orva, "LastDemodFreq", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, LastDemodFreq), 4, FieldKind::Signed},
+    {ChunkKind::Orva, "LastDemodBw", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, LastDemodBw), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "LastDemodMode", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, LastDemodMode), 2, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Filter", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Filter), 1, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Attenuator", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Attenuator), 1, FieldKind::Unsigned},
+    {ChunkKind::Orva, "VID", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, VID), 2, FieldKind::Unsigned},
+    {ChunkKind::Orva, "PID", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, PID), 2, FieldKind::Unsigned},
+    {ChunkKind::Orva, "SN", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, SN), 32, FieldKind::Text},
+    {ChunkKind::Orva, "RxMode", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, RxMode), 1, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Options1", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Options1), 1, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Options2", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Options2), 1, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Version", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Version), 1, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused1", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused1), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused2", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused2), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused3", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused3), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused4", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused4), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused5", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused5), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused6", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused6), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused7", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused7), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused8", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused8), 4, FieldKind::Unsigned},
+    {ChunkKind::Orva, "Unused9", offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, Unused9), 4, FieldKind::Unsigned},
 
-    {ChunkKind::Data, "CnkId", 308, 4, FieldKind::Identifier},
-    {ChunkKind::Data, "CnkSize", 312, 4, FieldKind::Unsigned},
+    {ChunkKind::Data, "CnkId", offsetof(RecordingHeader, Data) + offsetof(DataChunkHeader, Id), 4, FieldKind::Identifier},
+    {ChunkKind::Data, "CnkSize", offsetof(RecordingHeader, Data) + offsetof(DataChunkHeader, Size), 4, FieldKind::Unsigned},
 };
 
 inline constexpr std::size_t FieldCount = std::size(FieldTable);
@@ -120,8 +122,6 @@ constexpr bool FieldTableCoversTheLayout() {
     return next == HeaderSize;
 }
 static_assert(FieldTableCoversTheLayout());
-static_assert(FieldTable[15].Offset == offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, CenterFreq));
-static_assert(FieldTable[18].Offset == offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Bandwidth));
 
 // The first row with this label (FieldCount where none has it); the labels
 // that pick a row by name alone are each in one chunk only.
@@ -134,17 +134,37 @@ constexpr std::size_t FieldIndex(std::string_view label) {
     return FieldCount;
 }
 
-// The field that a label names alone; a label that names no field, or one
-// in two chunks, does not compile where it is a constant.
-consteval const FieldRow& FieldNamed(std::string_view label) {
-    const std::size_t index = FieldIndex(label);
-    for (std::size_t i = index + 1; i < FieldCount; ++i) {
-        if (label == FieldTable[i].Label) {
-            return FieldTable[FieldCount];  // not one field: out of the table
+// The row that starts at an offset of the layout; an offset where none
+// starts does not compile.
+consteval const FieldRow& FieldAt(std::size_t offset) {
+    for (const FieldRow& row : FieldTable) {
+        if (row.Offset == offset) {
+            return row;
         }
     }
-    return FieldTable[index];
+    return FieldTable[FieldCount];  // past the table: no constant
 }
+
+// The rows the command line's code names, found by the layout's members, so
+// that each label is typed in the table alone.
+namespace field {
+inline constexpr const FieldRow& StartTime = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, StartTime));
+inline constexpr const FieldRow& StopTime = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, StopTime));
+inline constexpr const FieldRow& CenterFreq = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, CenterFreq));
+inline constexpr const FieldRow& ADFrequency = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, ADFrequency));
+inline constexpr const FieldRow& IFFrequency = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, IFFrequency));
+inline constexpr const FieldRow& Bandwidth = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, Bandwidth));
+inline constexpr const FieldRow& NextFileName = FieldAt(offsetof(RecordingHeader, Auxi) + offsetof(AuxiChunk, NextFileName));
+inline constexpr const FieldRow& SampleRate = FieldAt(offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, SampleRate));
+inline constexpr const FieldRow& NumChannels = FieldAt(offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, NumChannels));
+inline constexpr const FieldRow& BitPerSample = FieldAt(offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, BitPerSample));
+inline constexpr const FieldRow& AudioFormat = FieldAt(offsetof(RecordingHeader, Fmt) + offsetof(FmtChunk, AudioFormat));
+inline constexpr const FieldRow& SN = FieldAt(offsetof(RecordingHeader, Orva) + offsetof(OrvaChunk, SN));
+}  // namespace field
+
+// The label of the duration worked out from the data chunk's size, which
+// JSON and CSV name beside the fields, as the text report does.
+inline constexpr const char* DurationLabel = "WavFileDurationMillisec";
 
 // A number field's value (Unsigned or Signed), as the layout stores it.
 std::int64_t FieldNumber(const RecordingHeader& header, const FieldRow& row);
