@@ -54,7 +54,7 @@ std::string Line(const std::string& start, const std::string& duration, const st
 }
 
 void Begin(WriterState&, const CommandLineOptions&) {
-    WriteOutput(Line(field::StartTime.Label, "Duration", field::CenterFreq.Label, field::Bandwidth.Label, "Check", "Path"));
+    WriteOutput(Line(field::StartTime.Label, "Duration", field::CenterFreq.Label, field::Bandwidth.Label, CheckLabel, "Path"));
 }
 
 void Record(WriterState&, const Recording& recording, const ChainColumns*) {

@@ -287,7 +287,8 @@ ChainSummary CheckChain(const Chain& chain, std::int64_t maxGapMs) {
         if (a.Check != RecordingCheck::Ok || b.Check != RecordingCheck::Ok) {
             ChainBreak check = link;
             check.Kind = BreakKind::Field;
-            check.Field = "Check";
+            check.Field = CheckLabel;
+            check.OfCheck = true;
             check.FromCheck = CheckName(a.Check);
             check.ToCheck = CheckName(b.Check);
             summary.Breaks.push_back(check);

@@ -61,6 +61,7 @@ struct ChainBreak {
     BreakKind Kind = BreakKind::Gap;
     std::int64_t GapMs = 0;
     std::string Field;
+    bool OfCheck = false;        // the check differs, not a field: its names are FromCheck and ToCheck
     std::int64_t FromValue = 0;  // a field's values; the check's are its names
     std::int64_t ToValue = 0;
     std::string FromCheck;

@@ -96,7 +96,7 @@ std::uint64_t CountPaths(const CommandLineOptions& options) {
     std::uint64_t paths = 0;
     if (!options.Quiet && IsTerminal(ErrorStream())) {
         WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-            paths += found.Error != NoWavFilesReason;
+            paths += !found.NoWavFiles;
             return true;
         });
     }
@@ -112,7 +112,7 @@ int EndInterrupted(const CommandLineOptions& options, const PatchTally& tally) {
     }
     std::uint64_t files = 0;  // the files named and those of the folders named
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        files += found.Error != NoWavFilesReason;
+        files += !found.NoWavFiles;
         return true;
     });
     const std::uint64_t taken = static_cast<std::uint64_t>(Taken(tally));
@@ -128,7 +128,7 @@ int Report(const CommandLineOptions& options, const Writer& writer, WriterState&
     bool allGood = OutputError() == 0;
     ReportTally tally;
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        if (found.Error == NoWavFilesReason) {
+        if (found.NoWavFiles) {
             SayNoWavFiles(found);
             allGood = false;
             return true;
@@ -203,7 +203,7 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
         if (InterruptSignal() != 0) {
             return false;
         }
-        if (found.Error == NoWavFilesReason) {
+        if (found.NoWavFiles) {
             if (!finish()) {
                 return false;
             }

@@ -116,7 +116,7 @@ std::string BreakText(const ChainBreak& b) {
         case BreakKind::Field:
             break;
     }
-    if (b.Field == "Check") {
+    if (b.OfCheck) {
         return "Check " + b.FromCheck + " -> " + b.ToCheck;
     }
     return b.Field + " " + std::to_string(b.FromValue) + " -> " + std::to_string(b.ToValue);
@@ -142,7 +142,7 @@ void WriteChain(WriterState&, const Chain&, const ChainSummary&) {}
 }  // namespace
 
 std::vector<std::string> CsvHeaderFields(bool chain) {
-    std::vector<std::string> names = {"path", "size", "Check", DurationLabel};
+    std::vector<std::string> names = {"path", "size", CheckLabel, DurationLabel};
     for (const FieldRow* row : kColumns) {
         names.push_back(row->Label);
     }

@@ -103,7 +103,7 @@ std::string FieldName(const FieldRow& row) {
 }
 
 FieldChoice FindField(std::string_view name) {
-    if (SameFolded(name, "Check")) {
+    if (SameFolded(name, CheckLabel)) {
         return {nullptr, true};
     }
     for (const FieldRow& row : FieldTable) {

@@ -74,7 +74,7 @@ std::string JsonRecord(const Recording& recording) {
         record[chunk.Name] = Chunk(recording, static_cast<ChunkKind>(&chunk - ChunkTable.data()));
     }
     const bool ok = recording.Check == RecordingCheck::Ok;
-    record["Check"] = CheckName(recording.Check);
+    record[CheckLabel] = CheckName(recording.Check);
     record["BlockMode"] = ok ? Json(BlockMode(recording.Header)) : Json();
     record[DurationLabel] = recording.Duration ? Json(*recording.Duration) : Json();
     return Dump(record);
@@ -89,7 +89,7 @@ std::string JsonChain(const Chain& chain, const ChainSummary& summary) {
     Json breaks = Json::array();
     for (const ChainBreak& b : summary.Breaks) {
         const bool field = b.Kind == BreakKind::Field;
-        const bool check = b.Field == "Check";
+        const bool check = b.OfCheck;
         breaks.push_back(Json{{"from", b.From},
                               {"to", b.To},
                               {"kind", kKinds[static_cast<int>(b.Kind)]},

@@ -197,7 +197,7 @@ void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
             any = true;
             return visit(file);
         });
-        return !goOn ? false : any ? true : visit({found.Path, found.Text, NoWavFilesReason});
+        return !goOn ? false : any ? true : visit({found.Path, found.Text, NoWavFilesReason, true});
     });
 }
 

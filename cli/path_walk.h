@@ -15,6 +15,7 @@ struct FoundPath {
     std::filesystem::path Path;
     std::string Text;   // as given, or as found in the folder: what the output shows
     std::string Error;  // empty, or the system's reason why it cannot be read
+    bool NoWavFiles = false;  // a folder named that holds no .wav file; Error says so
 };
 
 // The reason a folder named on the command line is handed on with when it

@@ -66,7 +66,7 @@ std::string Mismatch(const Recording& recording, const std::vector<FieldWanted>&
     for (const FieldWanted& wanted : wheres) {
         const std::string value = FieldText(recording, wanted.Row);
         if (value != wanted.Value) {
-            const std::string name = wanted.Row == nullptr ? "Check" : FieldName(*wanted.Row);
+            const std::string name = wanted.Row == nullptr ? CheckLabel : FieldName(*wanted.Row);
             return name + " is " + EscapeControls(value) + ", not " + EscapeControls(wanted.Value);
         }
     }

@@ -31,7 +31,7 @@ SessionPlan PlanSession(const CommandLineOptions& options) {
     };
     if (!options.Chain) {
         WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-            session.Paths += found.Error != NoWavFilesReason;
+            session.Paths += !found.NoWavFiles;
             if (found.Error.empty()) {
                 keep(LoadRecording(found));
             }

@@ -64,7 +64,7 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
                 Print("   Break: %s: gap unreadable\n", link.c_str());
                 break;
             case BreakKind::Field:
-                if (b.Field == "Check") {
+                if (b.OfCheck) {
                     Print("   Break: %s: Check %s != %s\n", link.c_str(), b.FromCheck.c_str(), b.ToCheck.c_str());
                 } else {
                     Print("   Break: %s: %s %s != %s\n", link.c_str(), b.Field.c_str(),

@@ -166,6 +166,9 @@ inline constexpr const FieldRow& SN = FieldAt(offsetof(RecordingHeader, Orva) + 
 // JSON and CSV name beside the fields, as the text report does.
 inline constexpr const char* DurationLabel = "WavFileDurationMillisec";
 
+// The label of the check's outcome (ok, not-orva, ...) beside the fields.
+inline constexpr const char* CheckLabel = "Check";
+
 // A number field's value (Unsigned or Signed), as the layout stores it.
 std::int64_t FieldNumber(const RecordingHeader& header, const FieldRow& row);
 
