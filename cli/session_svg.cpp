@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/picture_labels.h"
 #include "cli/picture_layout.h"
 #include "cli/picture_text.h"
+#include "cli/svg_pieces.h"
 #include "cli/session_picture.h"
 #include "cli/writers.h"
 
@@ -14,150 +16,16 @@ namespace kalimber {
 namespace {
 
 constexpr int kRow = 18;  // a line of the legend or of the lists
-constexpr int kTextRight = kPictureWidth - 10;
 constexpr int kMaxFrequencyTicks = 8;
 constexpr int kMaxTimeTicks = 10;
-constexpr int kSmall = 11;                 // the font of names and breaks
 constexpr std::size_t kLegendChains = 10;  // chains named in the legend; the colours repeat after them
 constexpr std::size_t kHeadingPaths = 4;   // paths named in the heading
-constexpr const char* kRed = "#d40000";    // breaks only: no chain colour is near it
 constexpr const char* kPalette[] = {"#1f77b4", "#2ca02c", "#ff7f0e", "#9467bd", "#17becf",
                                     "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22", "#393b79"};
 constexpr std::size_t kColours = std::size(kPalette);
 static_assert(kColours == kLegendChains);
 
 constexpr std::int64_t kDayMs = 86400000;
-
-// Whole-number division rounding down, for values below zero too.
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    const std::int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-int Pixel(std::int64_t tenths) {
-    return static_cast<int>(FloorDiv(tenths, 10));
-}
-
-std::string Digits(std::int64_t value, int width) {
-    std::string text = std::to_string(value);
-    return std::string(text.size() < static_cast<std::size_t>(width) ? width - text.size() : 0, '0') + text;
-}
-
-// Tenths of a pixel as an attribute value: 1234 -> "123.4", 1230 -> "123".
-std::string Px(std::int64_t tenths) {
-    const std::int64_t whole = FloorDiv(tenths, 10);
-    const std::int64_t tenth = tenths - whole * 10;
-    return std::to_string(whole) + (tenth != 0 ? "." + std::to_string(tenth) : "");
-}
-
-// Milliseconds on the header's clock as a date and a time of day.
-std::string DateText(std::int64_t ms) {
-    using namespace std::chrono;
-    const year_month_day date{sys_days{days{FloorDiv(ms, kDayMs)}}};
-    return Digits(int{date.year()}, 4) + "-" + Digits(unsigned{date.month()}, 2) + "-" +
-           Digits(unsigned{date.day()}, 2);
-}
-
-std::string ClockText(std::int64_t ms, bool millisec) {
-    const std::int64_t inDay = ms - FloorDiv(ms, kDayMs) * kDayMs;
-    std::string text = Digits(inDay / 3600000, 2) + ":" + Digits(inDay / 60000 % 60, 2) + ":" +
-                       Digits(inDay / 1000 % 60, 2);
-    return millisec ? text + "." + Digits(inDay % 1000, 3) : text;
-}
-
-std::string MomentText(std::int64_t ms) {
-    return DateText(ms) + " " + ClockText(ms, true);
-}
-
-std::string Plural(std::size_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-std::string Rect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
-    return "x=\"" + Px(x0) + "\" y=\"" + Px(y0) + "\" width=\"" + Px(x1 - x0) + "\" height=\"" + Px(y1 - y0) + "\"";
-}
-
-std::string Text(int x, int y, const std::string& text, const std::string& attributes = "") {
-    return "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"" + attributes + ">" +
-           XmlText(text) + "</text>\n";
-}
-
-// A line of the heading or the lists, from the frame's left edge, cut to
-// end before the page does.
-std::string Line(int x, int y, const std::string& text, int fontSize = 12, bool bold = false) {
-    std::string attributes = fontSize != 12 ? " font-size=\"" + std::to_string(fontSize) + "\"" : "";
-    attributes += bold ? " font-weight=\"bold\"" : "";
-    return Text(x, y, FitText(text, kTextRight - x, fontSize, bold), attributes);
-}
-
-// The texts set inside the frame so far, by rows of the page, so that a new
-// one goes only where no other lies.
-class TextPlaces {
-public:
-    bool Free(const TextBox& box) const {
-        for (int row = RowOf(box.Y0); row <= RowOf(box.Y1) && row < static_cast<int>(rows_.size()); ++row) {
-            for (const TextBox& other : rows_[static_cast<std::size_t>(row)]) {
-                if (other.Overlaps(box)) {
-                    return false;
-                }
-            }
-        }
-        return true;
-    }
-    void Take(const TextBox& box) {
-        const int last = RowOf(box.Y1);
-        if (last >= static_cast<int>(rows_.size())) {
-            rows_.resize(static_cast<std::size_t>(last) + 1);
-        }
-        for (int row = RowOf(box.Y0); row <= last; ++row) {
-            rows_[static_cast<std::size_t>(row)].push_back(box);
-        }
-    }
-
-private:
-    static int RowOf(int y) { return std::max(y, 0) / 32; }
-    std::vector<std::vector<TextBox>> rows_;
-};
-
-// The box of a line of text that starts at x on the baseline y.
-TextBox BoxAt(int x, int y, int width, int fontSize) {
-    return {x, y - fontSize, x + width, y + fontSize / 4 + 1};
-}
-
-// The first place for text of the given width from the baselines tried,
-// its left edge near x but inside the frame; false where all are taken.
-bool Place(TextPlaces& places, const PictureLayout& layout, int x, const std::vector<int>& baselines, int width,
-           int fontSize, TextBox& box) {
-    if (width > kFrameRight - kFrameLeft - 4) {
-        return false;
-    }
-    x = std::clamp(x, kFrameLeft + 2, kFrameRight - 2 - width);
-    for (const int y : baselines) {
-        box = BoxAt(x, y, width, fontSize);
-        if (box.Y0 > kFrameTop && box.Y1 < layout.Bottom && places.Free(box)) {
-            places.Take(box);
-            return true;
-        }
-    }
-    return false;
-}
-
-// Baselines from just above a span upward, a row at a time, then from just
-// below it downward; a few rows each way, as further off a text no longer
-// tells which mark it belongs to.
-constexpr int kRowsTried = 8;
-
-std::vector<int> RowsAround(int top, int bottom, int lowest, int fontSize) {
-    std::vector<int> rows;
-    const int step = fontSize + 3;
-    for (int y = top - 4, n = 0; y - fontSize > kFrameTop && n < kRowsTried; y -= step, ++n) {
-        rows.push_back(y);
-    }
-    for (int y = bottom + fontSize, n = 0; y + fontSize / 4 + 1 < lowest && n < kRowsTried; y += step, ++n) {
-        rows.push_back(y);
-    }
-    return rows;
-}
 
 // A frequency tick: 7050000 Hz in MHz with step 50000 -> "7.05".
 std::string HertzText(std::int64_t hertz, std::int64_t unit, std::int64_t step) {
@@ -265,74 +133,6 @@ void DrawChains(std::string& out, const SessionPicture& picture, const PictureLa
     }
 }
 
-// Each band's frequency just above its first bar, or just below it.
-void LabelBands(std::string& out, const PictureLayout& layout, TextPlaces& places) {
-    for (const PictureBand& band : layout.Bands) {
-        const std::string label = FrequencyLabel(band.CenterHalfHz / 2);
-        const int width = TextWidth(label, 12, true);
-        const auto [y0, y1] = layout.BarY(band.First);
-        TextBox box;
-        if (Place(places, layout, Pixel(layout.X(band.First.StartMs)), {Pixel(y0) - 4, Pixel(y1) + 13}, width, 12,
-                  box)) {
-            out += Text(box.X0, box.Y0 + 12, label, " font-weight=\"bold\" fill=\"#202020\"");
-        }
-    }
-}
-
-// A red bar over each break (at least 3 px wide, 4 px past the bands), and its
-// text where it finds room near it; the rest numbered, for the list below.
-std::vector<std::string> DrawMarks(std::string& out, const SessionPicture& picture, const PictureLayout& layout,
-                                   TextPlaces& places) {
-    std::vector<std::string> listed;
-    std::string labels;
-    for (const PictureChain& chain : picture.Chains) {
-        for (const PictureMark& mark : chain.Marks) {
-            std::int64_t x0 = layout.X(mark.Span.StartMs), x1 = layout.X(mark.Span.StopMs);
-            Widen(x0, x1, 30, kFrameLeft * 10, kFrameRight * 10);
-            const auto [y0, y1] = layout.MarkY(mark.Span);
-            out += "<g fill=\"" + std::string(kRed) + "\"><title>" + XmlText(mark.Title) + "</title><rect " +
-                   Rect(x0, y0, x1, y1) + "/></g>\n";
-            const std::vector<int> rows = RowsAround(Pixel(y0), Pixel(y1), layout.Bottom, kSmall);
-            const int middle = Pixel((x0 + x1) / 2);
-            const std::string text = WellFormedUtf8(mark.Text);
-            int width = TextWidth(text, kSmall);
-            TextBox box;
-            if (Place(places, layout, middle - width / 2, rows, width, kSmall, box)) {
-                labels += Text(box.X0, box.Y0 + kSmall, text, " font-size=\"11\" fill=\"#d40000\"");
-                continue;
-            }
-            const std::string number = "[" + std::to_string(listed.size() + 1) + "]";
-            listed.push_back(number + " " + MomentText(mark.Span.StartMs) + ": " + mark.Text);
-            width = TextWidth(number, kSmall);
-            if (Place(places, layout, middle - width / 2, rows, width, kSmall, box)) {
-                labels += Text(box.X0, box.Y0 + kSmall, number, " font-size=\"11\" fill=\"#d40000\"");
-            }
-        }
-    }
-    out += labels;
-    return listed;
-}
-
-// A file's name inside its bar, where the bar is wide and high enough and
-// no other text lies there.
-void NameBars(std::string& out, const SessionPicture& picture, const PictureLayout& layout, TextPlaces& places) {
-    for (const PictureChain& chain : picture.Chains) {
-        for (const PictureBar& bar : chain.Bars) {
-            const int x0 = Pixel(layout.X(bar.Span.StartMs)), x1 = Pixel(layout.X(bar.Span.StopMs));
-            const auto [y0, y1] = layout.BarY(bar.Span);
-            if (x1 - x0 < 16 || y1 - y0 < 140) {
-                continue;
-            }
-            const int width = TextWidth(bar.Name, kSmall);
-            const TextBox box = BoxAt(x0 + 4, Pixel(y0 + (y1 - y0) / 2) + 4, width, kSmall);
-            if (box.X1 + 4 <= x1 && places.Free(box)) {
-                places.Take(box);
-                out += Text(box.X0, box.Y0 + kSmall, bar.Name, " font-size=\"11\" fill=\"#ffffff\"");
-            }
-        }
-    }
-}
-
 // The legend and the lists of numbered breaks and of what is not drawn,
 // from y down; returns the y after them.
 int DrawLegend(std::string& out, const SessionPicture& picture, const std::vector<std::string>& listed, int y) {
@@ -358,7 +158,7 @@ int DrawLegend(std::string& out, const SessionPicture& picture, const std::vecto
     y += kRow;
     if (picture.Breaks > 0) {  // red only where something breaks
         out += "<rect x=\"" + std::to_string(kFrameLeft + 6) + "\" y=\"" + std::to_string(y - 12) +
-               "\" width=\"4\" height=\"14\" fill=\"" + kRed + "\"/>\n";
+               "\" width=\"4\" height=\"14\" fill=\"" + kBreakRed + "\"/>\n";
         out += Line(kFrameLeft + 24, y,
                     "a break: a gap or an overlap past the largest gap allowed, a field that changes, "
                     "or a chain's end at a missing file, a loop or a fork");
