@@ -2,14 +2,14 @@
 // writer or the patch for each file in turn; library exceptions end here.
 #include "cli/command_line.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <map>
 #include <string>
 
 #include "cli/chain.h"
+#include "cli/chain_run.h"
+#include "cli/file_steps.h"
 #include "cli/options.h"
 #include "cli/patch.h"
 #include "cli/path_walk.h"
@@ -28,12 +28,9 @@
 namespace kalimber {
 namespace {
 
-// How one file of a report came out, for the summary line.
-enum class Outcome { Recording, NotOrva, UnsupportedVersion, Truncated, Unreadable };
-
 struct ReportTally {
     int Files = 0;
-    int Counts[5] = {};  // by Outcome
+    int Counts[5] = {};  // by ReportOutcome
 };
 
 // "20 files: 17 recordings, 1 not-orva, 0 unsupported-version, 1 truncated,
@@ -46,80 +43,11 @@ std::string SummaryLine(const ReportTally& tally) {
            " could not be read";
 }
 
-void SayNoWavFiles(const FoundPath& folder) {
-    TellError("kalimber: " + EscapeControls(folder.Text) + ": " + NoWavFilesReason + "\n");
-}
-
-// One recording to the writer; a path that cannot be read is told on
-// standard error in every form, and to the writer too (JSON and CSV keep a
-// record of it).
-Outcome Write(const Writer& writer, WriterState& state, const Recording& recording, const ChainColumns* columns) {
-    if (!recording.Error.empty()) {
-        TellError("kalimber: " + EscapeControls(recording.Text) + ": " + recording.Error + "\n");
-        writer.Error(state, recording.Text, recording.Error, columns);
-        return Outcome::Unreadable;
-    }
-    writer.Record(state, recording, columns);
-    switch (recording.Check) {
-        case RecordingCheck::Ok:
-            return Outcome::Recording;
-        case RecordingCheck::NotOrva:
-            return Outcome::NotOrva;
-        case RecordingCheck::UnsupportedVersion:
-            return Outcome::UnsupportedVersion;
-        case RecordingCheck::Truncated:
-            break;
-    }
-    return Outcome::Truncated;
-}
-
-// One patch to the writer, counted; a file that could not be opened is
-// told on standard error in every form.
-void WritePatch(const Writer& writer, WriterState& state, const PatchOutcome& outcome, PatchTally& tally) {
-    Count(tally, outcome.Result);
-    if (Unopened(outcome)) {
-        TellError("kalimber: " + EscapeControls(outcome.Text) + ": " + outcome.Error + "\n");
-    }
-    writer.Patch(state, outcome);
-}
-
 // Counts a file's outcome; true for a supported recording.
-bool Count(ReportTally& tally, Outcome outcome) {
+bool Count(ReportTally& tally, ReportOutcome outcome) {
     ++tally.Files;
     ++tally.Counts[static_cast<int>(outcome)];
-    return outcome == Outcome::Recording;
-}
-
-// How many paths the walk will hand on, for the progress line; only
-// walked where the line can be shown.
-std::uint64_t CountPaths(const CommandLineOptions& options) {
-    std::uint64_t paths = 0;
-    if (!options.Quiet && IsTerminal(ErrorStream())) {
-        WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-            paths += !found.NoWavFiles;
-            return true;
-        });
-    }
-    return paths;
-}
-
-// After an interrupt: the summary, ", interrupted after N of M files", and
-// the status of the signal (130 for SIGINT); -1 where none came.
-int EndInterrupted(const CommandLineOptions& options, const PatchTally& tally) {
-    const int signal = InterruptSignal();
-    if (signal == 0) {
-        return -1;
-    }
-    std::uint64_t files = 0;  // the files named and those of the folders named
-    WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        files += !found.NoWavFiles;
-        return true;
-    });
-    const std::uint64_t taken = static_cast<std::uint64_t>(Taken(tally));
-    PrintPatchSummary(tally, options,
-                      ", interrupted after " + std::to_string(taken) + " of " +
-                          std::to_string(std::max(files, taken)) + " files");
-    return 128 + signal;
+    return outcome == ReportOutcome::Recording;
 }
 
 int Report(const CommandLineOptions& options, const Writer& writer, WriterState& state) {
@@ -141,7 +69,7 @@ int Report(const CommandLineOptions& options, const Writer& writer, WriterState&
             StepProgress(progress, found.Text);
             return true;  // --where leaves it out
         }
-        allGood = Count(tally, Write(writer, state, recording, nullptr)) && allGood;
+        allGood = Count(tally, WriteRecord(writer, state, recording, nullptr)) && allGood;
         StepProgress(progress, found.Text);
         return OutputError() == 0;  // what comes after a lost line would mislead
     });
@@ -150,19 +78,6 @@ int Report(const CommandLineOptions& options, const Writer& writer, WriterState&
         writer.End(state, SummaryLine(tally));
     }
     return allGood ? ExitOk : ExitFailed;
-}
-
-// True while the log takes each write's record; told once where it fails,
-// and the run stops before the next file.
-bool LogHolds(WriteLog* log) {
-    if (log == nullptr || log->Error.empty()) {
-        return true;
-    }
-    if (log->File != nullptr) {
-        TellError("kalimber: " + EscapeControls(log->Error) + "; the run stops before the next file\n");
-        CloseLog(*log);
-    }
-    return false;
 }
 
 int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state, const FilePlans& plans,
@@ -256,107 +171,6 @@ int Undo(const CommandLineOptions& options, const Writer& writer, WriterState& s
     }
     PrintPatchSummary(tally, options);
     return tally.Refused == 0 && tally.Failed == 0 && LogHolds(log) ? ExitOk : ExitFailed;
-}
-
-// Each chain: its files reported or patched, then its section as the files
-// now stand. Each file is taken in once: loaded, or patched and loaded in
-// the same open; a patch's line waits for its file's turn in the chain.
-// False when a file or a link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, WriterState& state,
-                         const FilePlans& plans, WriteLog* log, PatchTally& patched) {
-    const bool patch = Patches(options);
-    const bool csv = options.Format == OutputFormat::Csv;
-    bool allGood = true;
-    FilesInChains inChains;  // each file in one chain only, however it is named
-    std::map<std::string, PatchOutcome> outcomes;  // by name, for the argument at hand
-    // The files named and those of the folders named; links followed may
-    // lead to more, and the line then counts them without a total.
-    Progress progress = StartProgress(!options.Quiet, patch ? "patching" : "reading", CountPaths(options));
-    const TakeFile take = [&](const FoundPath& found) {
-        StepProgress(progress, found.Text);
-        if (!patch || InterruptSignal() != 0 || (log != nullptr && !log->Error.empty())) {
-            return LoadRecording(found);  // after an interrupt or a lost log, nothing more is written
-        }
-        PatchedFile file = PatchFile(found, options, &plans, log);
-        outcomes[file.Outcome.Text] = file.Outcome;
-        return std::move(file.Now);
-    };
-    // A file's line or record; false where it is no recording that passes.
-    auto write = [&](const Recording& file, const ChainColumns& columns) {
-        if (progress.SharesScreen) {
-            HideProgress();
-        }
-        if (!patch) {
-            return Write(writer, state, file, csv ? &columns : nullptr) == Outcome::Recording;
-        }
-        if (const auto outcome = outcomes.find(file.Text); outcome != outcomes.end()) {
-            WritePatch(writer, state, outcome->second, patched);
-        }
-        return true;  // a patch fails through its tally
-    };
-    VisitArguments(options.Paths, [&](const FoundPath& top, bool folder) {
-        outcomes.clear();
-        ChainSet set;
-        if (folder) {
-            set = options.Recursive ? TreeChains(top, inChains, take) : FolderChains(top, inChains, take);
-        } else {
-            FileIdentity identity;
-            if (top.Error.empty() && IdentifyPath(top.Path, identity) && inChains.count(identity) != 0) {
-                return true;  // in a chain already: neither taken in nor followed again
-            }
-            Recording start = take(top);
-            if (!start.Error.empty()) {
-                // No first file, so no chain; in CSV it heads a chain of its own.
-                write(start, ChainColumns{top.Text, ""});
-                allGood = false;
-                return patch || OutputError() == 0;
-            }
-            set = FileChains(std::move(start), inChains, take);
-        }
-        if (!set.Error.empty()) {
-            // A folder that cannot be listed: told as in a report, without a chain section.
-            Recording unlisted;
-            unlisted.Path = top.Path;
-            unlisted.Text = top.Text;
-            unlisted.Error = set.Error;
-            if (patch) {
-                PatchOutcome outcome;
-                outcome.Text = top.Text;
-                outcome.Error = set.Error;
-                outcomes[top.Text] = outcome;
-            }
-            write(unlisted, ChainColumns{});
-            allGood = false;
-        } else if (folder && set.Listed == 0) {
-            SayNoWavFiles(top);
-            allGood = false;
-        }
-        for (const Chain& chain : set.Chains) {
-            const ChainSummary summary = CheckChain(chain, options.MaxGapMs);
-            for (std::size_t i = 0; i < chain.Files.size(); ++i) {
-                const Recording& file = chain.Files[i];
-                const std::string link = csv && i > 0 ? LinkText(summary, chain.Files[i - 1].Text, file.Text) : "";
-                allGood = write(file, ChainColumns{chain.Files.front().Text, link}) && allGood;
-            }
-            allGood = HoldsTogether(chain, summary) && allGood;
-            if (progress.SharesScreen) {
-                HideProgress();
-            }
-            writer.Chain(state, chain, summary);
-            if (!patch && OutputError() != 0) {
-                allGood = false;
-                return false;
-            }
-        }
-        // The files of a folder that fail the check and so start no chain.
-        for (const Recording& stray : set.Strays) {
-            write(stray, ChainColumns{});
-            allGood = false;
-        }
-        return (patch && InterruptSignal() == 0 && LogHolds(log)) || (!patch && OutputError() == 0);
-    });
-    HideProgress();
-    return allGood;
 }
 
 // The run after its options: a report, a patch of the files found, or an undo.
