@@ -42,22 +42,6 @@ std::vector<std::uint8_t> ReadWhole(const char* path) {
     return bytes;
 }
 
-OutputSink::OutputSink() : file_(open_memstream(&buffer_, &size_)) {
-    Require(file_ != nullptr, "memory stream");
-    g_Output = file_;
-}
-
-OutputSink::~OutputSink() {
-    g_Output = nullptr;
-    std::fclose(file_);
-    std::free(buffer_);
-}
-
-std::string OutputSink::Text() {
-    std::fflush(file_);
-    return std::string(buffer_, size_);
-}
-
 bool EndsWithReportEnd(const std::string& text) {
     if (test::EndsWith(text, "---Additional Information---\nThis is not an ORVA .wav file!!!\n") ||
         test::EndsWith(text, "---Additional Information---\nThis is not a supported ORVA .wav file!!!\n")) {

@@ -1,5 +1,5 @@
-// Shared pieces of the fuzz targets: a private scratch folder, an in-memory
-// output sink, and the check that a run's output ends with a permitted line.
+// Shared pieces of the fuzz targets: a private scratch folder, the output held
+// in memory (the tests' own), and the check that a run's output ends with a permitted line.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/captured_output.h"
 
 namespace kalimber::fuzz {
 
@@ -16,21 +18,6 @@ void EnterScratchFolder();
 // Writes bytes to path, replacing the file; aborts when that fails.
 void WriteWhole(const char* path, const std::uint8_t* data, std::size_t size);
 std::vector<std::uint8_t> ReadWhole(const char* path);
-
-// Collects everything printed while it lives.
-class OutputSink {
-public:
-    OutputSink();
-    ~OutputSink();
-    OutputSink(const OutputSink&) = delete;
-    OutputSink& operator=(const OutputSink&) = delete;
-    std::string Text();
-
-private:
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_ = nullptr;
-};
 
 // True when text ends with one of the three lines that close a report.
 bool EndsWithReportEnd(const std::string& text);

@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AuxiChunk now{};
     RecordingHeader given{};
     {
-        fuzz::OutputSink sink;
+        CapturedOutput sink;
         if (failing) {
             g_Platform.WriteBytes = &FailingWrite;
         }

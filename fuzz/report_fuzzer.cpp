@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingHeader fiveReads{};
     std::uint32_t duration = 0;
     {
-        fuzz::OutputSink sink;
+        CapturedOutput sink;
         std::FILE* recording = std::fopen("r.wav", "rb+");
         fuzz::Require(recording != nullptr, "open the recording");
         PrintHeaderReport(recording);
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           duration == g_WavFileDurationMillisec,
                       "one read loads what five do");
         std::fclose(recording);
-        output = sink.Text();
+        output = sink.Take();
     }
     // The command line's value of the same file, from its one open.
     const Recording loaded = LoadRecording({"r.wav", "r.wav", ""});
@@ -66,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(CsvRecordFields(loaded, nullptr).size() == CsvHeaderFields(false).size(),
                   "a CSV row as wide as its header");
     {
-        fuzz::OutputSink sink;
+        CapturedOutput sink;
         WriterState state;
         TextWriter.Record(state, loaded, nullptr);
-        fuzz::Require(fuzz::EndsWithReportEnd(sink.Text()), "the text writer's report ends with its last section");
+        fuzz::Require(fuzz::EndsWithReportEnd(sink.Take()), "the text writer's report ends with its last section");
     }
     {
         // A picture of it linked to a file of the same bytes backwards, so
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Chain chain;
         chain.Files = {loaded, backwards};
         chain.Missing = ChainEnd{LinkName(FieldString(loaded.Header, field::NextFileName)), "r.wav", "", ""};
-        fuzz::OutputSink sink;
+        CapturedOutput sink;
         WriterState state;
         CommandLineOptions options;
         options.Paths = {backwards.Text};
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         SvgWriter.Record(state, backwards, nullptr);
         SvgWriter.Chain(state, chain, CheckChain(chain, 1000));
         SvgWriter.Finish(state);
-        const std::string svg = sink.Text();
+        const std::string svg = sink.Take();
         bool xmlCharacters = WellFormedUtf8(svg) == svg;
         for (const char c : svg) {
             xmlCharacters = xmlCharacters && (static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\t');

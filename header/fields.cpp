@@ -7,11 +7,7 @@
 namespace kalimber {
 
 std::int64_t FieldNumber(const RecordingHeader& header, const FieldRow& row) {
-    const std::uint8_t* bytes = HeaderBytes(header) + row.Offset;
-    std::uint64_t value = 0;
-    for (std::size_t i = row.Width; i-- > 0;) {
-        value = (value << 8) | bytes[i];
-    }
+    const std::uint64_t value = LittleEndian(HeaderBytes(header) + row.Offset, row.Width);
     if (row.Kind == FieldKind::Signed && row.Width < 8 && (value >> (8 * row.Width - 1)) != 0) {
         return static_cast<std::int64_t>(value) - (std::int64_t{1} << (8 * row.Width));
     }

@@ -3,23 +3,30 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace kalimber {
 
-// An unsigned little-endian integer of N bytes, kept as the file's own bytes.
+// The unsigned value of width little-endian bytes (at most 8): the one
+// decoder every field of the layout is read through.
+constexpr std::uint64_t LittleEndian(const std::uint8_t* bytes, std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = width; i-- > 0;) {
+        value = (value << 8) | bytes[i];
+    }
+    return value;
+}
+
+// An integer of N little-endian bytes, kept as the file's own bytes.
 template <typename T, std::size_t N>
 struct LeField {
     std::array<std::uint8_t, N> bytes;
 
     constexpr T Get() const {
-        std::uint64_t value = 0;
-        for (std::size_t i = N; i-- > 0;) {
-            value = (value << 8) | bytes[i];
-        }
         // Narrowing an unsigned value to a signed type of the same width is
         // modular (well defined since C++20), which gives two's-complement signs.
-        return static_cast<T>(value);
+        return static_cast<T>(LittleEndian(bytes.data(), N));
     }
 
     constexpr void Set(T value) {

@@ -37,34 +37,6 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-CapturedOutput::CapturedOutput() {
-    Open();
-}
-
-void CapturedOutput::Open() {
-    file_ = open_memstream(&buffer_, &size_);
-    if (file_ == nullptr) {
-        throw std::runtime_error("open_memstream failed");
-    }
-    g_Output = file_;
-}
-
-CapturedOutput::~CapturedOutput() {
-    g_Output = nullptr;
-    std::fclose(file_);
-    std::free(buffer_);
-}
-
-std::string CapturedOutput::Take() {
-    std::fflush(file_);
-    std::string text(buffer_, size_);
-    std::fclose(file_);
-    std::free(buffer_);
-    buffer_ = nullptr;
-    Open();
-    return text;
-}
-
 Bytes ReadFileBytes(const std::string& path) {
     Bytes bytes;
     sample::ReadFileBytes(path, bytes);

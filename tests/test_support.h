@@ -9,6 +9,7 @@
 
 #include "header/recording_header.h"
 #include "platform/platform.h"
+#include "tests/captured_output.h"
 
 namespace kalimber::test {
 
@@ -27,22 +28,6 @@ public:
 private:
     std::string path_;
     std::string previous_;
-};
-
-// Points the tool's output at a temporary file until Take() reads it back.
-class CapturedOutput {
-public:
-    CapturedOutput();
-    ~CapturedOutput();
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
-    std::string Take();
-
-private:
-    void Open();
-    std::FILE* file_ = nullptr;
-    char* buffer_ = nullptr;  // in memory, so a limit on file sizes never cuts it
-    std::size_t size_ = 0;
 };
 
 Bytes ReadFileBytes(const std::string& path);
