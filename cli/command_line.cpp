@@ -237,14 +237,14 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     WriteLog* logged = nullptr;
     if (!options.LogPath.empty() && !options.DryRun) {
         if (!OpenLog(options.LogPath, log)) {
-            TellError("kalimber: " + EscapeControls(log.Error) + "; nothing is written\n");
+            TellError(log.Error + "; nothing is written");
             return ExitFailed;
         }
         logged = &log;
     }
     const int written = Write(options, patch, undone, logged);
     if (logged != nullptr && !CloseLog(log)) {
-        TellError("kalimber: " + EscapeControls(log.Error) + "\n");
+        TellError(log.Error);
         return written == ExitOk ? ExitFailed : written;
     }
     return written;
@@ -261,7 +261,7 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
     try {
         status = Dispatch(arguments, patch);
     } catch (const std::exception& error) {
-        PrintError("kalimber: %s\n", error.what());
+        TellError(error.what());
     }
     WriteOutputBytes("", 0);
     if (const int error = OutputError(); error != 0) {
@@ -269,10 +269,10 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
         // even to a reader that has gone. A report's reader that has gone
         // (| head) needs no word.
         if (patch) {
-            PrintError("kalimber: standard output: %s: the record of the patches is incomplete\n",
-                       std::strerror(error));
+            TellError(std::string("standard output: ") + std::strerror(error) +
+                      ": the record of the patches is incomplete");
         } else if (error != EPIPE) {
-            PrintError("kalimber: standard output: %s\n", std::strerror(error));
+            TellError(std::string("standard output: ") + std::strerror(error));
         }
         status = status > 128 ? status : ExitFailed;  // an interrupt's status stands
     }

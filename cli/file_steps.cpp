@@ -14,7 +14,7 @@
 namespace kalimber {
 
 void SayNoWavFiles(const FoundPath& folder) {
-    TellError("kalimber: " + EscapeControls(folder.Text) + ": " + NoWavFilesReason + "\n");
+    TellError(folder.Text + ": " + NoWavFilesReason);
 }
 
 // One recording to the writer; a path that cannot be read is told on
@@ -22,7 +22,7 @@ void SayNoWavFiles(const FoundPath& folder) {
 // record of it).
 ReportOutcome WriteRecord(const Writer& writer, WriterState& state, const Recording& recording, const ChainColumns* columns) {
     if (!recording.Error.empty()) {
-        TellError("kalimber: " + EscapeControls(recording.Text) + ": " + recording.Error + "\n");
+        TellError(recording.Text + ": " + recording.Error);
         writer.Error(state, recording.Text, recording.Error, columns);
         return ReportOutcome::Unreadable;
     }
@@ -45,7 +45,7 @@ ReportOutcome WriteRecord(const Writer& writer, WriterState& state, const Record
 void WritePatch(const Writer& writer, WriterState& state, const PatchOutcome& outcome, PatchTally& tally) {
     Count(tally, outcome.Result);
     if (Unopened(outcome)) {
-        TellError("kalimber: " + EscapeControls(outcome.Text) + ": " + outcome.Error + "\n");
+        TellError(outcome.Text + ": " + outcome.Error);
     }
     writer.Patch(state, outcome);
 }
@@ -89,7 +89,7 @@ bool LogHolds(WriteLog* log) {
         return true;
     }
     if (log->File != nullptr) {
-        TellError("kalimber: " + EscapeControls(log->Error) + "; the run stops before the next file\n");
+        TellError(log->Error + "; the run stops before the next file");
         CloseLog(*log);
     }
     return false;

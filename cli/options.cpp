@@ -12,6 +12,7 @@
 #include "cli/field_values.h"
 #include "cli/help.h"
 #include "cli/path_walk.h"
+#include "cli/progress.h"
 #include "header/print.h"
 #include "platform/unicode.h"
 #include "version.h"
@@ -28,7 +29,8 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int TellUsageError(const std::string& message) {
-    PrintError("kalimber: %s\n%s", EscapeControls(message).c_str(), kUsageHint);
+    TellError(message);
+    PrintError("%s", kUsageHint);
     return ExitUsage;
 }
 

@@ -69,9 +69,9 @@ void HideProgress() {
     }
 }
 
-void TellError(const std::string& message) {
+void TellError(const std::string& text) {
     HideProgress();
-    PrintError("%s", message.c_str());
+    PrintError("kalimber: %s\n", EscapeControls(text).c_str());
 }
 
 void StepProgress(Progress& progress, const std::string& path) {

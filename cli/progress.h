@@ -26,9 +26,10 @@ Progress StartProgress(bool wanted, const char* verb, std::uint64_t total);
 // where standard output shares the screen.
 void HideProgress();
 
-// An error message on standard error, on a line of its own below the
+// Every message on standard error goes through here: "kalimber: " and the
+// text, its control bytes shown escaped, on a line of its own below the
 // progress line, which it takes off the screen first.
-void TellError(const std::string& message);
+void TellError(const std::string& text);
 
 // Counts a file; once the work has lasted a second, redraws the line at
 // most ten times a second: "patching 1234 of 20000: rec/a.wav".

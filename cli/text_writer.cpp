@@ -33,7 +33,7 @@ void Record(WriterState& state, const Recording& recording, const ChainColumns*)
     // run shows it, and why it fails is told beside.
     PrintAdditionalLines(recording.Check, static_cast<std::uint32_t>(recording.Duration.value_or(0)));
     if (recording.Check == RecordingCheck::Truncated) {
-        TellError("kalimber: " + EscapeControls(recording.Text) + ": " + TruncatedReason(recording.Size) + "\n");
+        TellError(recording.Text + ": " + TruncatedReason(recording.Size));
     }
     ReleaseOutput();
 }
@@ -133,11 +133,10 @@ void Patch(WriterState&, const PatchOutcome& outcome) {
 // Nothing at all on standard output; what went wrong with a patch is told
 // on standard error instead of in its line.
 void QuietPatch(WriterState&, const PatchOutcome& outcome) {
-    const std::string shown = EscapeControls(outcome.Text);
     if (outcome.Result == PatchResult::Refused) {
-        PrintError("kalimber: %s: not written: %s\n", shown.c_str(), outcome.Error.c_str());
+        TellError(outcome.Text + ": not written: " + outcome.Error);
     } else if (outcome.Result == PatchResult::Failed && !Unopened(outcome)) {
-        PrintError("kalimber: %s: write failed: %s\n", shown.c_str(), outcome.Error.c_str());
+        TellError(outcome.Text + ": write failed: " + outcome.Error);
     }
 }
 
