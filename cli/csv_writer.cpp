@@ -62,66 +62,6 @@ std::string TextCell(std::string_view text) {
     return cell;
 }
 
-// YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
-// (As "%04u-%02u-%02u %02u:%02u:%02u.%03u" would print them, without printf.)
-std::string TimeText(const TimeStamp& t) {
-    std::string text;
-    auto put = [&text](unsigned value, std::size_t digits, char after) {
-        const std::string number = std::to_string(value);
-        text.append(number.size() < digits ? digits - number.size() : 0, '0');
-        text += number;
-        if (after != '\0') {
-            text += after;
-        }
-    };
-    put(t.Year.Get(), 4, '-');
-    put(t.Month.Get(), 2, '-');
-    put(t.Day.Get(), 2, ' ');
-    put(t.Hour.Get(), 2, ':');
-    put(t.Minute.Get(), 2, ':');
-    put(t.Second.Get(), 2, '.');
-    put(t.Millisecond.Get(), 3, '\0');
-    return text;
-}
-
-std::string DurationText(std::uint64_t ms) {
-    std::string text = std::to_string(ms / 3600000);
-    for (const auto& [value, digits] : {std::pair{ms / 60000 % 60, 2}, {ms / 1000 % 60, 2}, {ms % 1000, 3}}) {
-        const std::string number = std::to_string(value);
-        text += digits == 3 ? '.' : ':';
-        text.append(static_cast<std::size_t>(digits) - number.size(), '0');
-        text += number;
-    }
-    return text;
-}
-
-std::string EndName(const ChainEnd& end) {
-    std::string text = end.Name;
-    if (!end.Why.empty()) {
-        text += " (";
-        text += end.Why;
-        text += ")";
-    }
-    return text;
-}
-
-std::string BreakText(const ChainBreak& b) {
-    switch (b.Kind) {
-        case BreakKind::Gap:
-            return "gap " + std::to_string(b.GapMs) + " ms";
-        case BreakKind::Overlap:
-            return "overlap " + std::to_string(-b.GapMs) + " ms";
-        case BreakKind::Unreadable:
-            return "gap unreadable";
-        case BreakKind::Field:
-            break;
-    }
-    if (b.OfCheck) {
-        return "Check " + b.FromCheck + " -> " + b.ToCheck;
-    }
-    return b.Field + " " + std::to_string(b.FromValue) + " -> " + std::to_string(b.ToValue);
-}
-
 namespace {
 
 void Begin(WriterState&, const CommandLineOptions& options) {
@@ -201,16 +141,6 @@ std::string CsvRow(const std::vector<std::string>& fields) {
         row += Quoted(fields[i]);
     }
     return row + "\n";
-}
-
-std::string LinkText(const ChainSummary& summary, const std::string& from, const std::string& to) {
-    std::string text;
-    for (const ChainBreak& b : summary.Breaks) {
-        if (b.From == from && b.To == to) {
-            text += (text.empty() ? "" : "; ") + BreakText(b);
-        }
-    }
-    return text;
 }
 
 const Writer CsvWriter{Begin,      Record, Error, WriteChain, [](WriterState&, const PatchOutcome&) {},

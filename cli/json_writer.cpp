@@ -153,6 +153,9 @@ std::string JsonPatch(const PatchOutcome& outcome) {
     return Dump(record);
 }
 
+const Writer JsonWriter{[](WriterState&, const CommandLineOptions&) {}, Record, Error, WriteChain, Patch, EndWithSummary,
+                        NoFinish};
+
 std::string WellFormedUtf8(std::string_view bytes) {
     if (IsAscii(bytes)) {
         return std::string(bytes);  // nothing to replace
@@ -160,8 +163,5 @@ std::string WellFormedUtf8(std::string_view bytes) {
     // The JSON writer's own replacement, so both forms agree byte for byte.
     return Json::parse(Dump(Json(std::string(bytes)))).get<std::string>();
 }
-
-const Writer JsonWriter{[](WriterState&, const CommandLineOptions&) {}, Record, Error, WriteChain, Patch, EndWithSummary,
-                        NoFinish};
 
 }  // namespace kalimber

@@ -52,26 +52,9 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
     PrintTime(StopTimeLine, summary.StopTime);
     Print("   WavFileDurationMillisec: %s\n", std::to_string(summary.WavFileDurationMillisec).c_str());
     for (const ChainBreak& b : summary.Breaks) {
-        const std::string link = EscapeControls(b.From) + " -> " + EscapeControls(b.To);
-        switch (b.Kind) {
-            case BreakKind::Gap:
-                Print("   Break: %s: gap %s ms\n", link.c_str(), std::to_string(b.GapMs).c_str());
-                break;
-            case BreakKind::Overlap:
-                Print("   Break: %s: overlap %s ms\n", link.c_str(), std::to_string(-b.GapMs).c_str());
-                break;
-            case BreakKind::Unreadable:
-                Print("   Break: %s: gap unreadable\n", link.c_str());
-                break;
-            case BreakKind::Field:
-                if (b.OfCheck) {
-                    Print("   Break: %s: Check %s != %s\n", link.c_str(), b.FromCheck.c_str(), b.ToCheck.c_str());
-                } else {
-                    Print("   Break: %s: %s %s != %s\n", link.c_str(), b.Field.c_str(),
-                          std::to_string(b.FromValue).c_str(), std::to_string(b.ToValue).c_str());
-                }
-                break;
-        }
+        // The one wording of a break, as CSV and the picture give it.
+        Print("   Break: %s -> %s: %s\n", EscapeControls(b.From).c_str(), EscapeControls(b.To).c_str(),
+              BreakText(b).c_str());
     }
     if (chain.Missing) {
         const std::string why = chain.Missing->Why.empty() ? "" : chain.Missing->Why + "; ";
@@ -163,9 +146,5 @@ const Writer QuietWriter{[](WriterState&, const CommandLineOptions&) {},
                          QuietPatch,
                          [](WriterState&, const std::string&) {},
                          NoFinish};
-
-void WriteOutput(std::string_view text) {
-    WriteOutputBytes(text.data(), text.size());
-}
 
 }  // namespace kalimber

@@ -563,7 +563,7 @@ std::vector<Case> CommandLineCases() {
           {"d.wav", part(480, "e.wav", 7050000), {}}, {"e.wav", part(640, "", 7050000), {}}},
          {"--chain", "a.wav"}, 1, "*", "", {},
          endsWith(section(5, "a.wav", "e.wav", "14:3:9:45", "14:3:9:845", 800,
-                          "   Break: b.wav -> c.wav: CenterFreq 7100000 != 7050000\n"))},
+                          "   Break: b.wav -> c.wav: CenterFreq 7100000 -> 7050000\n"))},
         {"an invalid month", Where::Everywhere,
          {{"a.wav", part(0, "b.wav"), {}}, {"b.wav", Bytes(badMonth.begin(), badMonth.end()), {}},
           {"c.wav", part(320, ""), {}}},
@@ -595,10 +595,10 @@ std::vector<Case> CommandLineCases() {
          "plain.wav: not written: no AUXI chunk in this file\n" +
              section(5, "a.wav", "plain.wav", "14:3:9:45", "0/0/0  0:0:0:0", 640,
                      "   Break: d.wav -> plain.wav: gap unreadable\n"
-                     "   Break: d.wav -> plain.wav: CnkSampleRate 192000 != 48000\n"
-                     "   Break: d.wav -> plain.wav: CenterFreq 7050000 != 0\n"
-                     "   Break: d.wav -> plain.wav: Bandwidth 150000 != 0\n"
-                     "   Break: d.wav -> plain.wav: Check ok != not-orva\n"),
+                     "   Break: d.wav -> plain.wav: CnkSampleRate 192000 -> 48000\n"
+                     "   Break: d.wav -> plain.wav: CenterFreq 7050000 -> 0\n"
+                     "   Break: d.wav -> plain.wav: Bandwidth 150000 -> 0\n"
+                     "   Break: d.wav -> plain.wav: Check ok -> not-orva\n"),
          "CenterFreq: 7100000 (4 files) -> 7050000\n4 patched, 0 unchanged, 1 refused, 0 failed\n"},
         // A copied first file names the same second file: a fork, not a loop.
         {"a fork", Where::Everywhere,
@@ -703,7 +703,7 @@ std::vector<Case> CommandLineCases() {
          }},
         {"--summary: the sections alone", Where::Everywhere, gapAndFix, {"--chain", "--summary", "a.wav"}, 1,
          section(3, "a.wav", "c.wav", "14:3:9:45", "14:3:14:525", 480,
-                 "   Break: b.wav -> c.wav: gap 5000 ms\n   Break: b.wav -> c.wav: CenterFreq 7100000 != 7050000\n"),
+                 "   Break: b.wav -> c.wav: gap 5000 ms\n   Break: b.wav -> c.wav: CenterFreq 7100000 -> 7050000\n"),
          ""},
         {"--summary: the chain lines alone", Where::Everywhere, gapAndFix, {"--chain", "--summary", "--json", "a.wav"},
          1, "*", "", {},
