@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ResetProcessState();
     std::string output;
     {
-        fuzz::OutputSink sink;
+        CapturedOutput sink;
         Run();
-        output = sink.Text();
+        output = sink.Take();
     }
     fuzz::Require(g_RecordingFile == nullptr && g_CommandFile == nullptr, "both files closed");
     fuzz::Require(output.find(kCmdListBanner) != std::string::npos, "the command list ran");
