@@ -112,7 +112,10 @@ std::vector<std::string> DrawMarks(std::string& out, const SessionPicture& pictu
                 labels += Text(box.X0, box.Y0 + kSmallFont, text, " font-size=\"11\" fill=\"#d40000\"");
                 continue;
             }
-            const std::string number = "[" + std::to_string(listed.size() + 1) + "]";
+            // Appended piece by piece: g++ 12 at -O3 takes "[" + a temporary for an overlapping copy.
+            std::string number = "[";
+            number += std::to_string(listed.size() + 1);
+            number += "]";
             listed.push_back(number + " " + MomentText(mark.Span.StartMs) + ": " + mark.Text);
             width = TextWidth(number, kSmallFont);
             if (Place(places, layout, middle - width / 2, rows, width, kSmallFont, box)) {

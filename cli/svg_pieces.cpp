@@ -34,7 +34,12 @@ std::string Digits(std::int64_t value, int width) {
 std::string Px(std::int64_t tenths) {
     const std::int64_t whole = FloorDiv(tenths, 10);
     const std::int64_t tenth = tenths - whole * 10;
-    return std::to_string(whole) + (tenth != 0 ? "." + std::to_string(tenth) : "");
+    std::string text = std::to_string(whole);
+    if (tenth != 0) {
+        text += '.';  // appended: g++ 12 at -O3 takes "." + a temporary for an overlapping copy
+        text += std::to_string(tenth);
+    }
+    return text;
 }
 
 // Milliseconds on the header's clock as a date and a time of day.
