@@ -4,10 +4,10 @@
 #include <cstdint>
 
 #include "cli/session_picture.h"
+#include "cli/svg_pieces.h"
 
 namespace kalimber {
 
-constexpr std::int64_t kDayMs = 86400000;
 
 std::int64_t FrequencyStep(std::int64_t span, int maxTicks) {
     std::int64_t power = 1;

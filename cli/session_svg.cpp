@@ -25,7 +25,6 @@ constexpr const char* kPalette[] = {"#1f77b4", "#2ca02c", "#ff7f0e", "#9467bd", 
 constexpr std::size_t kColours = std::size(kPalette);
 static_assert(kColours == kLegendChains);
 
-constexpr std::int64_t kDayMs = 86400000;
 
 // A frequency tick: 7050000 Hz in MHz with step 50000 -> "7.05".
 std::string HertzText(std::int64_t hertz, std::int64_t unit, std::int64_t step) {

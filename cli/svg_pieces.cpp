@@ -10,7 +10,6 @@ namespace kalimber {
 
 namespace {
 
-constexpr std::int64_t kDayMs = 86400000;
 constexpr int kTextRight = kPictureWidth - 10;
 
 }  // namespace

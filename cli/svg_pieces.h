@@ -10,6 +10,7 @@
 
 namespace kalimber {
 
+constexpr std::int64_t kDayMs = 86400000;  // a day on the header's clock
 constexpr int kSmallFont = 11;  // the font of names and breaks
 constexpr const char* kBreakRed = "#d40000";  // breaks only: no chain colour is near it
 
