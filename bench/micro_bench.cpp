@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "header/header_report.h"
+#include "run/run_image.h"
 #include "header/print.h"
 #include "run/command_list.h"
 #include "run/run.h"

@@ -14,7 +14,8 @@
 #include "cli/path_walk.h"
 #include "cli/recording.h"
 #include "header/fields.h"
-#include "header/additional_information.h"
+#include "header/check.h"
+#include "header/duration.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
 

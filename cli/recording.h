@@ -9,7 +9,8 @@
 #include <string>
 
 #include "cli/path_walk.h"
-#include "header/additional_information.h"
+#include "header/check.h"
+#include "header/duration.h"
 #include "header/fields.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"

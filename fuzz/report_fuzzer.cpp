@@ -13,7 +13,7 @@
 #include "cli/recording.h"
 #include "cli/writers.h"
 #include "fuzz/fuzz_support.h"
-#include "header/additional_information.h"
+#include "run/run_image.h"
 #include "header/header_report.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"

@@ -1,11 +1,11 @@
-// Prints the RIFF, FMT, AUXI, ORVA and DATA sections of the header image as
-// they stand in the file right now, then the additional-information section.
+// Prints the RIFF, FMT, AUXI, ORVA and DATA sections of a header image, and
+// the additional-information section with the check's verdict.
 #include "header/header_report.h"
 
 #include <cstring>
 #include <string>
 
-#include "header/additional_information.h"
+#include "header/check.h"
 #include "header/print.h"
 #include "header/recording_header.h"
 #include "platform/platform.h"
@@ -146,10 +146,20 @@ void PrintSelectedFile(const char* path, ShownText shown) {
     Print("\n%s\n", RuleLine);
 }
 
-void PrintHeaderReport(std::FILE* recording, ShownText shown) {
-    LoadHeader(recording);
-    PrintHeaderSections(g_RecordingHeader, shown);
-    PrintAdditionalInformation(recording);
+void PrintAdditionalLines(RecordingCheck check, std::uint32_t wavFileDurationMillisec) {
+    Print("---Additional Information---\n");
+    switch (check) {
+        case RecordingCheck::NotOrva:
+            Print("This is not an ORVA .wav file!!!\n");
+            return;
+        case RecordingCheck::UnsupportedVersion:
+            Print("This is not a supported ORVA .wav file!!!\n");
+            return;
+        case RecordingCheck::Ok:
+        case RecordingCheck::Truncated:  // the run reports the bytes it has
+            break;
+    }
+    Print("   WavFileDurationMillisec: %u\n", wavFileDurationMillisec);
 }
 
 void PrintHeaderSections(const RecordingHeader& header, ShownText shown) {

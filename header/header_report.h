@@ -1,8 +1,10 @@
-// The header report: every field of the recording header as labelled lines,
-// loaded afresh from the file, ending with the additional information.
+// The header report: every field of a header image as labelled lines, and
+// the additional information that ends it, the check's verdict and duration.
 #pragma once
 
-#include <cstdio>
+#include <cstdint>
+
+#include "header/check.h"
 
 namespace kalimber {
 
@@ -26,9 +28,8 @@ void PrintTime(const char* format, const TimeStamp& t);
 // its code page; a pipe or a file gets the path's bytes.
 void PrintSelectedFile(const char* path, ShownText shown = ShownText::AsStored);
 
-// Loads the header afresh into the process-wide image and prints it, then
-// the additional information.
-void PrintHeaderReport(std::FILE* recording, ShownText shown = ShownText::AsStored);
+// The report's last section, for a check that is known, with the duration to show.
+void PrintAdditionalLines(RecordingCheck check, std::uint32_t wavFileDurationMillisec);
 
 // The RIFF, FMT, AUXI, ORVA and DATA sections of a header image.
 void PrintHeaderSections(const RecordingHeader& header, ShownText shown);

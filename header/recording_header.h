@@ -1,5 +1,5 @@
-// The fixed 316-byte recording header: its chunks, the one process-wide image,
-// and the two moves between file and image (load all, store the AUXI chunk).
+// The fixed 316-byte recording header: its chunks, their offsets checked at
+// compile time, and the two moves between file and image (load, store AUXI).
 #pragma once
 
 #include <cstddef>
@@ -176,21 +176,18 @@ static_assert(offsetof(OrvaChunk, Unused8) == 300 - 208);
 static_assert(offsetof(OrvaChunk, Unused9) == 304 - 208);
 static_assert(offsetof(DataChunkHeader, Size) == 312 - 308);
 
-// The one header image of the process: all zero at start, lives for the run.
-extern RecordingHeader g_RecordingHeader;
-
 // The image as the raw bytes 0 to 315 of the file.
 std::uint8_t* HeaderBytes(RecordingHeader& header);
 const std::uint8_t* HeaderBytes(const RecordingHeader& header);
 
-// Reads the five chunks at their fixed offsets. Bytes beyond the end of the
-// file keep the values they had in the image.
-void LoadHeader(std::FILE* recording);
+// Reads the five chunks at their fixed offsets into the image. Bytes beyond
+// the end of the file keep the values they had in it.
+void LoadHeader(std::FILE* recording, RecordingHeader& header);
 
 // Reads bytes 0 to 315 in one read. The chunks lie end to end, so this gives
 // the image that LoadHeader's five reads give, for a file that has them all
 // and for one cut short alike, at a fifth of the system calls.
-void LoadHeaderAtOnce(std::FILE* recording);
+void LoadHeaderAtOnce(std::FILE* recording, RecordingHeader& header);
 
 // Bytes 0 to 315 of a file just opened (at its start), in one read, into a
 // header of the caller's; returns the bytes read.
@@ -199,14 +196,11 @@ std::size_t ReadHeaderInto(std::FILE* recording, RecordingHeader& header);
 // True when a store may write into the file: the image holds "auxi" at byte
 // 36 and the file reaches at least to byte 207, so the AUXI chunk lands on an
 // AUXI chunk and the file keeps its size. Leaves the file at its end.
-bool HoldsAuxiChunk(std::FILE* recording);
+bool HoldsAuxiChunk(std::FILE* recording, const RecordingHeader& header);
 
 // Writes image bytes 36 to 207 (the AUXI chunk) at file offset 36, in one
 // write, and nothing else. Returns false when the seek or the write failed;
 // after a failed seek nothing is written at all.
-bool StoreAuxiChunk(std::FILE* recording);
-
-// The same from a header of the caller's.
 bool StoreAuxiChunk(std::FILE* recording, const RecordingHeader& header);
 
 }  // namespace kalimber

@@ -6,7 +6,7 @@
 
 #include "header/header_report.h"
 #include "header/print.h"
-#include "header/recording_header.h"
+#include "run/run_image.h"
 #include "platform/platform.h"
 #include "run/line_reader.h"
 

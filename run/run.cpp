@@ -7,7 +7,7 @@
 #include <string>
 
 #include "header/banner.h"
-#include "header/additional_information.h"
+#include "run/run_image.h"
 #include "header/header_report.h"
 #include "header/print.h"
 #include "header/recording_header.h"

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <limits>
 
-#include "header/additional_information.h"
+#include "header/check.h"
+#include "header/duration.h"
 #include "header/header_report.h"
 #include "run/run.h"
+#include "run/run_image.h"
 #include "tests/test_support.h"
 #include "tools/sample_recording.h"
 

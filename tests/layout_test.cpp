@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "header/recording_header.h"
+#include "run/run_image.h"
 #include "run/run.h"
 #include "tests/test_support.h"
 

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "header/header_report.h"
+#include "run/run_image.h"
 #include "header/print.h"
 #include "run/run.h"
 #include "tests/expected_text.h"

@@ -1,19 +1,14 @@
-// Checks the vendor chunk's identifier and version, then works out the
-// duration from the file size, block align, sample rate and block mode.
-#include "header/additional_information.h"
+// Works out the duration from the file size, block align, sample rate and
+// block mode, each step in double so that every host gives the same figure.
+#include "header/duration.h"
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
-#include "header/print.h"
 #include "header/recording_header.h"
-#include "platform/platform.h"
 
 namespace kalimber {
-
-std::uint32_t g_WavFileDurationMillisec = 0;
 
 // The duration must come out the same on every CPU, so each of its steps is
 // rounded to double. Intermediates kept in 80-bit x87 registers (evaluation
@@ -73,37 +68,6 @@ std::int64_t DurationMillisec(std::int64_t blocks, int framesPerBlock, std::uint
     return static_cast<std::int64_t>(quotient);  // truncates toward zero
 }
 
-const char* CheckName(RecordingCheck check) {
-    switch (check) {
-        case RecordingCheck::Ok:
-            return "ok";
-        case RecordingCheck::NotOrva:
-            return "not-orva";
-        case RecordingCheck::UnsupportedVersion:
-            return "unsupported-version";
-        case RecordingCheck::Truncated:
-            break;
-    }
-    return "truncated";
-}
-
-RecordingCheck CheckVendorChunk(const RecordingHeader& header) {
-    const OrvaChunk& orva = header.Orva;
-    if (std::memcmp(orva.Id.data(), "orva", 4) != 0) {
-        return RecordingCheck::NotOrva;
-    }
-    return orva.Version == 1 ? RecordingCheck::Ok : RecordingCheck::UnsupportedVersion;
-}
-
-RecordingCheck CheckVendorChunk() {
-    return CheckVendorChunk(g_RecordingHeader);
-}
-
-RecordingCheck CheckRecordingFile(const RecordingHeader& header, std::int64_t fileSize) {
-    const RecordingCheck check = CheckVendorChunk(header);
-    return check == RecordingCheck::Ok && fileSize < std::int64_t{HeaderSize} ? RecordingCheck::Truncated : check;
-}
-
 int BlockMode(const RecordingHeader& header) {
     return (header.Orva.Options1 >> 1) & 3;
 }
@@ -125,49 +89,6 @@ std::optional<std::uint64_t> WorkOutFullDuration(const RecordingHeader& header, 
     const std::int64_t millisec = DurationMillisec(blocks, framesPerBlock, header.Fmt.SampleRate.Get());
     // The one negative value stands for no finite quotient, whose low 32 bits the run shows as 0.
     return millisec < 0 ? 0 : static_cast<std::uint64_t>(millisec);
-}
-
-RecordingCheck CheckRecording(std::FILE* recording) {
-    // The size is taken only for a supported recording.
-    const RecordingCheck check = CheckVendorChunk();
-    return check == RecordingCheck::Ok ? CheckRecordingOfSize(FileSize(recording)) : check;
-}
-
-RecordingCheck CheckRecordingOfSize(std::int64_t fileSize) {
-    const RecordingCheck check = CheckVendorChunk();
-    if (check != RecordingCheck::Ok) {
-        return check;
-    }
-    if (const std::optional<std::uint32_t> duration = WorkOutDuration(g_RecordingHeader, fileSize)) {
-        g_WavFileDurationMillisec = *duration;
-    }
-    return RecordingCheck::Ok;
-}
-
-void PrintAdditionalInformation(std::FILE* recording) {
-    const RecordingCheck check = CheckRecording(recording);
-    PrintAdditionalLines(check, g_WavFileDurationMillisec);
-}
-
-void PrintAdditionalLines(RecordingCheck check, std::uint32_t wavFileDurationMillisec) {
-    Print("---Additional Information---\n");
-    switch (check) {
-        case RecordingCheck::NotOrva:
-            Print("This is not an ORVA .wav file!!!\n");
-            return;
-        case RecordingCheck::UnsupportedVersion:
-            Print("This is not a supported ORVA .wav file!!!\n");
-            return;
-        case RecordingCheck::Ok:
-        case RecordingCheck::Truncated:  // the run reports the bytes it has
-            break;
-    }
-    Print("   WavFileDurationMillisec: %u\n", wavFileDurationMillisec);
-}
-
-void ResetRecordingState() {
-    g_RecordingHeader = RecordingHeader{};
-    g_WavFileDurationMillisec = 0;
 }
 
 }  // namespace kalimber
