@@ -53,11 +53,11 @@ std::string Line(const std::string& start, const std::string& duration, const st
     return line;
 }
 
-void Begin(WriterState&, const CommandLineOptions&) {
+void Begin() {
     WriteOutput(Line(field::StartTime.Label, "Duration", field::CenterFreq.Label, field::Bandwidth.Label, CheckLabel, "Path"));
 }
 
-void Record(WriterState&, const Recording& recording, const ChainColumns*) {
+void Record(const Recording& recording, const ChainColumns*) {
     static constexpr const ChunkRow& kAuxi = ChunkTable[static_cast<std::size_t>(ChunkKind::Auxi)];
     const bool auxi = HoldsChunk(recording, kAuxi);
     const std::string next = auxi ? FieldString(recording.Header, kNext) : "";
@@ -73,7 +73,7 @@ void Record(WriterState&, const Recording& recording, const ChainColumns*) {
                      path));
 }
 
-void Error(WriterState&, const std::string& path, const std::string& reason, const ChainColumns*) {
+void Error(const std::string& path, const std::string& reason, const ChainColumns*) {
     std::string shown = EscapeControls(path);
     shown += ": ";
     shown += EscapeControls(reason);
@@ -82,7 +82,7 @@ void Error(WriterState&, const std::string& path, const std::string& reason, con
 
 // "chain a.wav: 5 files, 2021-04-17 14:03:09.045 to 2021-04-17 14:03:09.845,
 // 0:00:00.800, 1 break: b.wav -> c.wav gap 5000 ms".
-void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
+void WriteChain(const Chain& chain, const ChainSummary& summary) {
     std::vector<std::string> breaks;
     for (const ChainBreak& b : summary.Breaks) {
         std::string text = EscapeControls(b.From);
@@ -128,7 +128,13 @@ void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
 
 }  // namespace
 
-const Writer BriefWriter{Begin, Record, Error, WriteChain, [](WriterState&, const PatchOutcome&) {}, EndWithSummary,
-                         NoFinish};
+Writer MakeBriefWriter(Console& console) {
+    Writer writer = BaseWriter(console);
+    writer.Begin = Begin;
+    writer.Record = Record;
+    writer.Error = Error;
+    writer.Chain = WriteChain;
+    return writer;
+}
 
 }  // namespace kalimber

@@ -20,7 +20,7 @@ namespace kalimber {
 // now stand. Each file is taken in once: loaded, or patched and loaded in
 // the same open; a patch's line waits for its file's turn in the chain.
 // False when a file or a link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, WriterState& state,
+bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, Console& console,
                          const FilePlans& plans, WriteLog* log, PatchTally& patched) {
     const bool patch = Patches(options);
     const bool csv = options.Format == OutputFormat::Csv;
@@ -29,9 +29,9 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
     std::map<std::string, PatchOutcome> outcomes;  // by name, for the argument at hand
     // The files named and those of the folders named; links followed may
     // lead to more, and the line then counts them without a total.
-    Progress progress = StartProgress(!options.Quiet, patch ? "patching" : "reading", CountPaths(options));
+    Progress progress = StartProgress(patch ? "patching" : "reading", CountPaths(options, console));
     const TakeFile take = [&](const FoundPath& found) {
-        StepProgress(progress, found.Text);
+        StepProgress(console, progress, found.Text);
         if (!patch || InterruptSignal() != 0 || (log != nullptr && !log->Error.empty())) {
             return LoadRecording(found);  // after an interrupt or a lost log, nothing more is written
         }
@@ -41,14 +41,12 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
     };
     // A file's line or record; false where it is no recording that passes.
     auto write = [&](const Recording& file, const ChainColumns& columns) {
-        if (progress.SharesScreen) {
-            HideProgress();
-        }
+        ClearForOutput(console);
         if (!patch) {
-            return WriteRecord(writer, state, file, csv ? &columns : nullptr) == ReportOutcome::Recording;
+            return WriteRecord(writer, console, file, csv ? &columns : nullptr) == ReportOutcome::Recording;
         }
         if (const auto outcome = outcomes.find(file.Text); outcome != outcomes.end()) {
-            WritePatch(writer, state, outcome->second, patched);
+            WritePatch(writer, console, outcome->second, patched);
         }
         return true;  // a patch fails through its tally
     };
@@ -86,7 +84,7 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
             write(unlisted, ChainColumns{});
             allGood = false;
         } else if (folder && set.Listed == 0) {
-            SayNoWavFiles(top);
+            SayNoWavFiles(console, top);
             allGood = false;
         }
         for (const Chain& chain : set.Chains) {
@@ -97,10 +95,8 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
                 allGood = write(file, ChainColumns{chain.Files.front().Text, link}) && allGood;
             }
             allGood = HoldsTogether(chain, summary) && allGood;
-            if (progress.SharesScreen) {
-                HideProgress();
-            }
-            writer.Chain(state, chain, summary);
+            ClearForOutput(console);
+            writer.Chain(chain, summary);
             if (!patch && OutputError() != 0) {
                 allGood = false;
                 return false;
@@ -111,9 +107,9 @@ bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer
             write(stray, ChainColumns{});
             allGood = false;
         }
-        return (patch && InterruptSignal() == 0 && LogHolds(log)) || (!patch && OutputError() == 0);
+        return (patch && InterruptSignal() == 0 && LogHolds(console, log)) || (!patch && OutputError() == 0);
     });
-    HideProgress();
+    HideProgress(console);
     return allGood;
 }
 

@@ -13,7 +13,7 @@ namespace kalimber {
 // Each file is taken in once: loaded, or patched and loaded in the same
 // open; a patch's line waits for its file's turn in the chain. False when a
 // file or a link fails.
-bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, WriterState& state,
+bool ReportOrPatchChains(const CommandLineOptions& options, const Writer& writer, Console& console,
                          const FilePlans& plans, WriteLog* log, PatchTally& patched);
 
 }  // namespace kalimber

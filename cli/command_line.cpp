@@ -50,51 +50,26 @@ bool Count(ReportTally& tally, ReportOutcome outcome) {
     return outcome == ReportOutcome::Recording;
 }
 
-int Report(const CommandLineOptions& options, const Writer& writer, WriterState& state) {
-    writer.Begin(state, options);
-    Progress progress = StartProgress(!options.Quiet, "reading", CountPaths(options));
-    bool allGood = OutputError() == 0;
-    ReportTally tally;
-    WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        if (found.NoWavFiles) {
-            SayNoWavFiles(found);
-            allGood = false;
-            return true;
-        }
-        if (progress.SharesScreen) {
-            HideProgress();
-        }
-        const Recording recording = LoadRecording(found);
-        if (recording.Error.empty() && !Mismatch(recording, options.Wheres).empty()) {
-            StepProgress(progress, found.Text);
-            return true;  // --where leaves it out
-        }
-        allGood = Count(tally, WriteRecord(writer, state, recording, nullptr)) && allGood;
-        StepProgress(progress, found.Text);
-        return OutputError() == 0;  // what comes after a lost line would mislead
-    });
-    HideProgress();
-    if (tally.Files > 1) {
-        writer.End(state, SummaryLine(tally));
-    }
-    return allGood ? ExitOk : ExitFailed;
-}
-
-int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& state, const FilePlans& plans,
-          WriteLog* log) {
-    writer.Begin(state, options);
-    PatchTally tally;
-    bool allFound = true;
-    Progress progress = StartProgress(!options.Quiet, "patching", CountPaths(options));
-    // With a log, files are prepared a batch at a time, so that one sync of
-    // the log makes their intents durable before any of them is written.
+// Report or patch, one loop over the files the PATHs name: each read and
+// written, or patched, in turn; a folder with no .wav file told in its place.
+// With a log, files are prepared a batch at a time, so that one sync of the
+// log makes their intents durable before any of them is written. A lost line
+// stops a report (what comes after it would mislead), never a patch: each file
+// is patched whole or not at all. An interrupt ends a patch before the next file.
+int ReportOrPatch(const CommandLineOptions& options, const Writer& writer, Console& console, bool patch,
+                  const FilePlans& plans, WriteLog* log) {
+    writer.Begin();
+    Progress progress = StartProgress(patch ? "patching" : "reading", CountPaths(options, console));
+    bool allGood = patch || OutputError() == 0;
+    ReportTally report;
+    PatchTally patched;
     constexpr std::size_t kBatch = 32;
     std::vector<PreparedFile> batch;
     const PlanFile plan = [&](const Recording& now) {
         const auto at = plans.find(now.Text);
         return PlanEdit(now, options, at == plans.end() ? nullptr : &at->second);
     };
-    auto finish = [&] {
+    auto flush = [&] {
         bool logged = true;
         if (std::any_of(batch.begin(), batch.end(), ToWrite)) {
             for (const PreparedFile& prepared : batch) {
@@ -103,120 +78,120 @@ int Patch(const CommandLineOptions& options, const Writer& writer, WriterState& 
             logged = logged && SyncLog(*log);
         }
         for (PreparedFile& prepared : batch) {
-            if (progress.SharesScreen) {
-                HideProgress();
-            }
-            WritePatch(writer, state, FinishFile(prepared, log, logged).Outcome, tally);
-            StepProgress(progress, prepared.Found.Text);
+            ClearForOutput(console);
+            WritePatch(writer, console, FinishFile(prepared, log, logged).Outcome, patched);
+            StepProgress(console, progress, prepared.Found.Text);
         }
         batch.clear();
-        return LogHolds(log);
+        return LogHolds(console, log);
     };
-    // A lost line never stops the patching: each file is patched whole or not at all.
-    // An interrupt ends it before the next file.
     WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        if (InterruptSignal() != 0) {
+        if (patch && InterruptSignal() != 0) {
             return false;
         }
         if (found.NoWavFiles) {
-            if (!finish()) {
+            if (!flush()) {
                 return false;
             }
-            SayNoWavFiles(found);
-            allFound = false;
+            SayNoWavFiles(console, found);
+            allGood = false;
             return true;
         }
-        if (log != nullptr) {
+        if (patch && log != nullptr) {
             batch.push_back(PrepareFile(found, options, plan));
-            return batch.size() < kBatch || finish();
+            return batch.size() < kBatch || flush();
         }
-        if (progress.SharesScreen) {
-            HideProgress();
-        }
-        WritePatch(writer, state, PatchFile(found, options, &plans).Outcome, tally);
-        StepProgress(progress, found.Text);
-        return true;
+        ClearForOutput(console);
+        if (patch) {
+            WritePatch(writer, console, PatchFile(found, options, &plans).Outcome, patched);
+        } else if (const Recording recording = LoadRecording(found);
+                   !recording.Error.empty() || Mismatch(recording, options.Wheres).empty()) {
+            allGood = Count(report, WriteRecord(writer, console, recording, nullptr)) && allGood;
+        }  // else --where leaves it out
+        StepProgress(console, progress, found.Text);
+        return patch || OutputError() == 0;
     });
-    finish();
-    HideProgress();
-    if (const int status = EndInterrupted(options, tally); status >= 0) {
+    flush();
+    HideProgress(console);
+    if (!patch) {
+        if (report.Files > 1) {
+            writer.End(SummaryLine(report));
+        }
+        return allGood ? ExitOk : ExitFailed;
+    }
+    if (const int status = EndInterrupted(options, console, patched); status >= 0) {
         return status;
     }
-    PrintPatchSummary(tally, options);
-    return allFound && tally.Refused == 0 && tally.Failed == 0 && LogHolds(log) ? ExitOk : ExitFailed;
+    writer.End(PatchSummary(patched, options));
+    return allGood && patched.Refused == 0 && patched.Failed == 0 && LogHolds(console, log) ? ExitOk : ExitFailed;
 }
 
 // --undo: the log's writes, newest first, each through the same guarded write.
-int Undo(const CommandLineOptions& options, const Writer& writer, WriterState& state,
+int Undo(const CommandLineOptions& options, const Writer& writer, Console& console,
          const std::vector<LoggedWrite>& writes, WriteLog* log) {
-    writer.Begin(state, options);
+    writer.Begin();
     PatchTally tally;
-    Progress progress = StartProgress(!options.Quiet, "undoing", writes.size());
-    for (auto write = writes.rbegin(); write != writes.rend() && InterruptSignal() == 0 && LogHolds(log); ++write) {
-        if (progress.SharesScreen) {
-            HideProgress();
-        }
+    Progress progress = StartProgress("undoing", writes.size());
+    for (auto write = writes.rbegin();
+         write != writes.rend() && InterruptSignal() == 0 && LogHolds(console, log); ++write) {
+        ClearForOutput(console);
         const FoundPath found{write->Path, write->Text, ""};
         const PatchedFile file =
             EditFile(found, options, [&](const Recording& now) { return PlanUndo(now, *write); }, log);
-        WritePatch(writer, state, file.Outcome, tally);
-        StepProgress(progress, write->Text);
+        WritePatch(writer, console, file.Outcome, tally);
+        StepProgress(console, progress, write->Text);
     }
-    HideProgress();
+    HideProgress(console);
     if (const int signal = InterruptSignal(); signal != 0) {
-        PrintPatchSummary(tally, options,
-                          ", interrupted after " + std::to_string(Taken(tally)) + " of " +
-                              std::to_string(writes.size()) + " files");
+        TellLine(console, PatchSummary(tally, options,
+                                       ", interrupted after " + std::to_string(Taken(tally)) + " of " +
+                                           std::to_string(writes.size()) + " files"));
         return 128 + signal;
     }
-    PrintPatchSummary(tally, options);
-    return tally.Refused == 0 && tally.Failed == 0 && LogHolds(log) ? ExitOk : ExitFailed;
+    writer.End(PatchSummary(tally, options));
+    return tally.Refused == 0 && tally.Failed == 0 && LogHolds(console, log) ? ExitOk : ExitFailed;
 }
 
 // The run after its options: a report, a patch of the files found, or an undo.
-int Write(const CommandLineOptions& options, bool patch, const std::vector<LoggedWrite>& undone, WriteLog* log) {
+int Write(const CommandLineOptions& options, Console& console, bool patch, const std::vector<LoggedWrite>& undone,
+          WriteLog* log) {
+    const Writer writer = PickWriter(options, console);  // and with it, how quiet the run is
     if (!options.UndoLog.empty()) {
-        const Writer writer = PickWriter(options);
-        WriterState state;
-        return Undo(options, writer, state, undone, log);
+        return Undo(options, writer, console, undone, log);
     }
     SessionPlan session;
-    if (patch && NeedsSessionPlan(options)) {
+    if (patch && NeedsSessionPlan(options, console)) {
         // Read before the first write: what will change, and what needs the whole session.
-        session = PlanSession(options);
+        session = PlanSession(options, console);
         if (options.Edits.Start && !options.Chain && session.Paths != 1) {
             return TellUsageError("--start without --chain takes one file; the PATHs name " +
                                   std::to_string(session.Paths));
         }
-        if (const int status = EndInterrupted(options, PatchTally{}); status >= 0) {
+        if (const int status = EndInterrupted(options, console, PatchTally{}); status >= 0) {
             return status;  // before the first write
         }
         for (const std::string& line : session.Changes) {
-            PrintError("%s\n", line.c_str());
+            TellLine(console, line);
         }
     }
-    const Writer writer = PickWriter(options);
-    WriterState state;
     if (!options.Chain) {
-        return patch ? Patch(options, writer, state, session.Plans, log) : Report(options, writer, state);
+        return ReportOrPatch(options, writer, console, patch, session.Plans, log);
     }
-    writer.Begin(state, options);
+    writer.Begin();
     PatchTally patched;
-    bool allGood = ReportOrPatchChains(options, writer, state, session.Plans, log, patched);
-    writer.Finish(state);
-    // A picture with holes is no picture of the whole session.
-    allGood = allGood && state.Picture.Failures.empty();
+    bool allGood = ReportOrPatchChains(options, writer, console, session.Plans, log, patched);
+    allGood = writer.Finish() && allGood;
     if (patch) {
-        if (const int status = EndInterrupted(options, patched); status >= 0) {
+        if (const int status = EndInterrupted(options, console, patched); status >= 0) {
             return status;
         }
-        PrintPatchSummary(patched, options);
+        writer.End(PatchSummary(patched, options));
     }
     return allGood && patched.Refused == 0 && patched.Failed == 0 ? ExitOk : ExitFailed;
 }
 
 // patch: set when the arguments ask for a patch.
-int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
+int Dispatch(const std::vector<std::string>& arguments, Console& console, bool& patch) {
     CommandLineOptions options;
     const int status = ParseCommandLine(arguments, options);
     if (status >= 0) {
@@ -237,14 +212,14 @@ int Dispatch(const std::vector<std::string>& arguments, bool& patch) {
     WriteLog* logged = nullptr;
     if (!options.LogPath.empty() && !options.DryRun) {
         if (!OpenLog(options.LogPath, log)) {
-            TellError(log.Error + "; nothing is written");
+            TellError(console, log.Error + "; nothing is written");
             return ExitFailed;
         }
         logged = &log;
     }
-    const int written = Write(options, patch, undone, logged);
+    const int written = Write(options, console, patch, undone, logged);
     if (logged != nullptr && !CloseLog(log)) {
-        TellError(log.Error);
+        TellError(console, log.Error);
         return written == ExitOk ? ExitFailed : written;
     }
     return written;
@@ -258,10 +233,11 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
     ResetOutputError();
     int status = ExitFailed;
     bool patch = false;
+    Console console;  // the options make it quiet or not
     try {
-        status = Dispatch(arguments, patch);
+        status = Dispatch(arguments, console, patch);
     } catch (const std::exception& error) {
-        TellError(error.what());
+        TellError(console, error.what());
     }
     WriteOutputBytes("", 0);
     if (const int error = OutputError(); error != 0) {
@@ -269,10 +245,10 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
         // even to a reader that has gone. A report's reader that has gone
         // (| head) needs no word.
         if (patch) {
-            TellError(std::string("standard output: ") + std::strerror(error) +
-                      ": the record of the patches is incomplete");
+            TellError(console, std::string("standard output: ") + std::strerror(error) +
+                               ": the record of the patches is incomplete");
         } else if (error != EPIPE) {
-            TellError(std::string("standard output: ") + std::strerror(error));
+            TellError(console, std::string("standard output: ") + std::strerror(error));
         }
         status = status > 128 ? status : ExitFailed;  // an interrupt's status stands
     }

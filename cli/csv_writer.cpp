@@ -62,24 +62,6 @@ std::string TextCell(std::string_view text) {
     return cell;
 }
 
-namespace {
-
-void Begin(WriterState&, const CommandLineOptions& options) {
-    WriteOutput(CsvRow(options.Summary ? CsvChainHeaderFields() : CsvHeaderFields(options.Chain)));
-}
-
-void Record(WriterState&, const Recording& recording, const ChainColumns* columns) {
-    WriteOutput(CsvRow(CsvRecordFields(recording, columns)));
-}
-
-void Error(WriterState&, const std::string& path, const std::string& reason, const ChainColumns* columns) {
-    WriteOutput(CsvRow(CsvErrorFields(path, reason, columns)));
-}
-
-// Outside --summary a chain is in its rows' columns.
-void WriteChain(WriterState&, const Chain&, const ChainSummary&) {}
-
-}  // namespace
 
 std::vector<std::string> CsvHeaderFields(bool chain) {
     std::vector<std::string> names = {"path", "size", CheckLabel, DurationLabel};
@@ -143,7 +125,21 @@ std::string CsvRow(const std::vector<std::string>& fields) {
     return row + "\n";
 }
 
-const Writer CsvWriter{Begin,      Record, Error, WriteChain, [](WriterState&, const PatchOutcome&) {},
-                       EndWithSummary, NoFinish};
+// A header, then a row a file; outside --summary a chain is in its rows' columns.
+Writer MakeCsvWriter(const CommandLineOptions& options, Console& console) {
+    Writer writer = BaseWriter(console);
+    const bool summary = options.Summary;
+    const bool chain = options.Chain;
+    writer.Begin = [summary, chain] {
+        WriteOutput(CsvRow(summary ? CsvChainHeaderFields() : CsvHeaderFields(chain)));
+    };
+    writer.Record = [](const Recording& recording, const ChainColumns* columns) {
+        WriteOutput(CsvRow(CsvRecordFields(recording, columns)));
+    };
+    writer.Error = [](const std::string& path, const std::string& reason, const ChainColumns* columns) {
+        WriteOutput(CsvRow(CsvErrorFields(path, reason, columns)));
+    };
+    return writer;
+}
 
 }  // namespace kalimber

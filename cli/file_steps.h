@@ -7,6 +7,7 @@
 #include "cli/chain.h"
 #include "cli/options.h"
 #include "cli/patch.h"
+#include "cli/progress.h"
 #include "cli/path_walk.h"
 #include "cli/recording.h"
 #include "cli/write_log.h"
@@ -18,28 +19,29 @@ namespace kalimber {
 enum class ReportOutcome { Recording, NotOrva, UnsupportedVersion, Truncated, Unreadable };
 
 // "kalimber: d: no .wav files" on standard error.
-void SayNoWavFiles(const FoundPath& folder);
+void SayNoWavFiles(Console& console, const FoundPath& folder);
 
 // One recording to the writer; a path that cannot be read is told on
 // standard error in every form, and to the writer too (JSON and CSV keep a
 // record of it).
-ReportOutcome WriteRecord(const Writer& writer, WriterState& state, const Recording& recording,
+ReportOutcome WriteRecord(const Writer& writer, Console& console, const Recording& recording,
                           const ChainColumns* columns);
 
 // One patch to the writer, counted; a file that could not be opened is
 // told on standard error in every form.
-void WritePatch(const Writer& writer, WriterState& state, const PatchOutcome& outcome, PatchTally& tally);
+void WritePatch(const Writer& writer, Console& console, const PatchOutcome& outcome, PatchTally& tally);
 
 // How many paths the walk will hand on, for the progress line; only
 // walked where the line can be shown.
-std::uint64_t CountPaths(const CommandLineOptions& options);
+std::uint64_t CountPaths(const CommandLineOptions& options, const Console& console);
 
-// After an interrupt: the summary, ", interrupted after N of M files", and
-// the status of the signal (130 for SIGINT); -1 where none came.
-int EndInterrupted(const CommandLineOptions& options, const PatchTally& tally);
+// After an interrupt: the summary, ", interrupted after N of M files" (under
+// -q too: it says where the run stopped), and the status of the signal (130
+// for SIGINT); -1 where none came.
+int EndInterrupted(const CommandLineOptions& options, Console& console, const PatchTally& tally);
 
 // True while the log takes each write's record; told once where it fails,
 // and the run stops before the next file.
-bool LogHolds(WriteLog* log);
+bool LogHolds(Console& console, WriteLog* log);
 
 }  // namespace kalimber

@@ -50,21 +50,6 @@ Json Chunk(const Recording& recording, ChunkKind kind) {
     return object;
 }
 
-void Record(WriterState&, const Recording& recording, const ChainColumns*) {
-    WriteOutput(JsonRecord(recording) + "\n");
-}
-
-void Error(WriterState&, const std::string& path, const std::string& reason, const ChainColumns*) {
-    WriteOutput(JsonError(path, reason) + "\n");
-}
-
-void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
-    WriteOutput(JsonChain(chain, summary) + "\n");
-}
-
-void Patch(WriterState&, const PatchOutcome& outcome) {
-    WriteOutput(JsonPatch(outcome) + "\n");
-}
 
 }  // namespace
 
@@ -153,8 +138,19 @@ std::string JsonPatch(const PatchOutcome& outcome) {
     return Dump(record);
 }
 
-const Writer JsonWriter{[](WriterState&, const CommandLineOptions&) {}, Record, Error, WriteChain, Patch, EndWithSummary,
-                        NoFinish};
+// One JSON object a line.
+Writer MakeJsonWriter(Console& console) {
+    Writer writer = BaseWriter(console);
+    writer.Record = [](const Recording& recording, const ChainColumns*) { WriteOutput(JsonRecord(recording) + "\n"); };
+    writer.Error = [](const std::string& path, const std::string& reason, const ChainColumns*) {
+        WriteOutput(JsonError(path, reason) + "\n");
+    };
+    writer.Chain = [](const Chain& chain, const ChainSummary& summary) {
+        WriteOutput(JsonChain(chain, summary) + "\n");
+    };
+    writer.Patch = [](const PatchOutcome& outcome) { WriteOutput(JsonPatch(outcome) + "\n"); };
+    return writer;
+}
 
 std::string WellFormedUtf8(std::string_view bytes) {
     if (IsAscii(bytes)) {

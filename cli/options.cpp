@@ -29,7 +29,8 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int TellUsageError(const std::string& message) {
-    TellError(message);
+    Console before;  // told before any progress line is drawn
+    TellError(before, message);
     PrintError("%s", kUsageHint);
     return ExitUsage;
 }

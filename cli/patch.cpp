@@ -298,17 +298,14 @@ int Taken(const PatchTally& tally) {
     return tally.Patched + tally.Unchanged + tally.Refused + tally.Failed + tally.Skipped;
 }
 
-void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending) {
-    if (options.Quiet && ending.empty()) {
-        return;  // as a report's summary: the exit status tells; an interrupted run still says where it stopped
-    }
-    std::string skipped;
+std::string PatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending) {
+    std::string line = std::to_string(tally.Patched) + (options.DryRun ? " would be patched, " : " patched, ") +
+                       std::to_string(tally.Unchanged) + " unchanged, " + std::to_string(tally.Refused) +
+                       " refused, " + std::to_string(tally.Failed) + " failed";
     if (!options.Wheres.empty()) {
-        skipped = ", " + std::to_string(tally.Skipped) + " skipped";
+        line += ", " + std::to_string(tally.Skipped) + " skipped";
     }
-    PrintError("%d %s, %d unchanged, %d refused, %d failed%s%s\n", tally.Patched,
-               options.DryRun ? "would be patched" : "patched", tally.Unchanged, tally.Refused, tally.Failed,
-               skipped.c_str(), ending.c_str());
+    return line + ending;
 }
 
 }  // namespace kalimber

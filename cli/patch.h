@@ -102,8 +102,8 @@ PatchedFile PatchFile(const FoundPath& found, const CommandLineOptions& options,
 // The files a tally counts.
 int Taken(const PatchTally& tally);
 
-// "20 patched, 0 unchanged, 1 refused, 0 failed" on the error sink,
-// ", 3 skipped" where --where picks the files, then ending.
-void PrintPatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending = "");
+// "20 patched, 0 unchanged, 1 refused, 0 failed", ", 3 skipped" where
+// --where picks the files, then ending: the writer's summary of a patch.
+std::string PatchSummary(const PatchTally& tally, const CommandLineOptions& options, const std::string& ending = "");
 
 }  // namespace kalimber

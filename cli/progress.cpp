@@ -13,10 +13,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kWidth = 79;  // one column short of the terminal, so it never wraps
-
-// The columns the line takes on the screen now; 0: none. One screen, one line.
-std::size_t g_Shown = 0;
+constexpr std::size_t kWidth = 79;  // where the terminal will not say how wide it is
 
 // The number of characters (UTF-8 code points) in text.
 std::size_t Columns(const std::string& text) {
@@ -52,44 +49,63 @@ std::string ProgressLine(const char* verb, std::uint64_t done, std::uint64_t tot
     return head + "..." + shown.substr(cut);
 }
 
-Progress StartProgress(bool wanted, const char* verb, std::uint64_t total) {
+Console OpenConsole(bool quiet) {
+    Console console;
+    console.Quiet = quiet;
+    console.ShowsProgress = !quiet && IsTerminal(ErrorStream());
+    console.SharesScreen = IsTerminal(OutputStream());
+    const std::size_t columns = console.ShowsProgress ? TerminalColumns(ErrorStream()) : 0;
+    console.Width = columns > 1 ? columns - 1 : kWidth;
+    return console;
+}
+
+Progress StartProgress(const char* verb, std::uint64_t total) {
     Progress progress;
-    progress.On = wanted && IsTerminal(ErrorStream());
-    progress.SharesScreen = IsTerminal(OutputStream());
     progress.Verb = verb;
     progress.Total = total;
     progress.Start = Clock::now();
     return progress;
 }
 
-void HideProgress() {
-    if (g_Shown > 0) {
-        PrintError("\r%s\r", std::string(g_Shown, ' ').c_str());
-        g_Shown = 0;
+void HideProgress(Console& console) {
+    if (console.Shown > 0) {
+        PrintError("\r%s\r", std::string(console.Shown, ' ').c_str());
+        console.Shown = 0;
     }
 }
 
-void TellError(const std::string& text) {
-    HideProgress();
+void ClearForOutput(Console& console) {
+    if (console.SharesScreen) {
+        HideProgress(console);
+    }
+}
+
+void TellError(Console& console, const std::string& text) {
+    HideProgress(console);
     PrintError("kalimber: %s\n", EscapeControls(text).c_str());
 }
 
-void StepProgress(Progress& progress, const std::string& path) {
+void TellLine(Console& console, const std::string& line) {
+    HideProgress(console);
+    PrintError("%s\n", line.c_str());
+}
+
+void StepProgress(Console& console, Progress& progress, const std::string& path) {
     ++progress.Done;
-    if (!progress.On) {
+    if (!console.ShowsProgress) {
         return;
     }
     const Clock::time_point now = Clock::now();
     if (now - progress.Start < std::chrono::seconds(1) ||
-        (g_Shown > 0 && now - progress.Drawn < std::chrono::milliseconds(100))) {
+        (console.Shown > 0 && now - progress.Drawn < std::chrono::milliseconds(100))) {
         return;
     }
-    const std::string line = ProgressLine(progress.Verb, progress.Done, progress.Total, path, kWidth);
+    const std::string line = ProgressLine(progress.Verb, progress.Done, progress.Total, path, console.Width);
     const std::size_t columns = Columns(line);
     // Blanks over what is left of a longer line before.
-    const std::string blanks(g_Shown > columns ? g_Shown - columns : 0, ' ');
+    const std::string blanks(console.Shown > columns ? console.Shown - columns : 0, ' ');
     PrintError("\r%s%s", line.c_str(), blanks.c_str());
-    g_Shown = std::max(columns, g_Shown);
+    console.Shown = std::max(columns, console.Shown);
     progress.Drawn = now;
 }
 

@@ -12,18 +12,18 @@
 
 namespace kalimber {
 
-bool NeedsSessionPlan(const CommandLineOptions& options) {
-    return !options.Quiet || options.Edits.Relink || options.Edits.Start;
+bool NeedsSessionPlan(const CommandLineOptions& options, const Console& console) {
+    return !console.Quiet || options.Edits.Relink || options.Edits.Start;
 }
 
-SessionPlan PlanSession(const CommandLineOptions& options) {
+SessionPlan PlanSession(const CommandLineOptions& options, Console& console) {
     SessionPlan session;
     // No total: the walk is not counted twice.
-    Progress progress = StartProgress(!options.Quiet, "reading", 0);
+    Progress progress = StartProgress("reading", 0);
     std::vector<Recording> files;
     std::set<FileIdentity> known;  // each file once, however it is named
     auto keep = [&](Recording file) {
-        StepProgress(progress, file.Text);
+        StepProgress(console, progress, file.Text);
         if (!file.Error.empty() || (file.Identity && !known.insert(*file.Identity).second)) {
             return;
         }
@@ -72,9 +72,9 @@ SessionPlan PlanSession(const CommandLineOptions& options) {
             return InterruptSignal() == 0;
         });
     }
-    HideProgress();
+    HideProgress(console);
     session.Files = files.size();
-    if (!options.Quiet) {
+    if (!console.Quiet) {
         ChangeTally tally;
         for (const Recording& file : files) {
             const auto plan = session.Plans.find(file.Text);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/progress.h"
 #include "cli/repair.h"
 
 namespace kalimber {
@@ -20,10 +21,10 @@ struct SessionPlan {
 
 // True when the run needs the pass: to tell the changes (not under -q), to
 // relink, or to start a file or chain at a time.
-bool NeedsSessionPlan(const CommandLineOptions& options);
+bool NeedsSessionPlan(const CommandLineOptions& options, const Console& console);
 
 // Reads each file the options name (with --chain, each file of each chain)
 // once, read-only, and plans the run from them.
-SessionPlan PlanSession(const CommandLineOptions& options);
+SessionPlan PlanSession(const CommandLineOptions& options, Console& console);
 
 }  // namespace kalimber

@@ -1,6 +1,7 @@
 // The SVG writer: gathers each chain's recordings and breaks into the picture
 // as the files are read, and writes the whole picture once the last one is in.
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -93,21 +94,16 @@ bool EndSpan(const Recording& last, PictureSpan& span) {
     return true;
 }
 
-void Begin(WriterState& state, const CommandLineOptions& options) {
-    state.Picture = SessionPicture{};
-    state.Picture.Paths = options.Paths;
-}
-
-void Record(WriterState& state, const Recording& recording, const ChainColumns*) {
-    ++state.Picture.Files;
+void Record(SessionPicture& picture, const Recording& recording) {
+    ++picture.Files;
     if (recording.Check != RecordingCheck::Ok) {
-        state.Picture.Failures.push_back({recording.Text, std::string("fails the check: ") + CheckName(recording.Check)});
+        picture.Failures.push_back({recording.Text, std::string("fails the check: ") + CheckName(recording.Check)});
     }
 }
 
-void Error(WriterState& state, const std::string& path, const std::string& reason, const ChainColumns*) {
-    ++state.Picture.Files;
-    state.Picture.Failures.push_back({path, reason});
+void Error(SessionPicture& picture, const std::string& path, const std::string& reason) {
+    ++picture.Files;
+    picture.Failures.push_back({path, reason});
 }
 
 void AddMark(SessionPicture& picture, PictureChain& chain, bool placed, const PictureSpan& span, std::string text,
@@ -120,8 +116,7 @@ void AddMark(SessionPicture& picture, PictureChain& chain, bool placed, const Pi
     chain.Marks.push_back({span, std::move(text), title});
 }
 
-void WriteChain(WriterState& state, const Chain& chain, const ChainSummary& summary) {
-    SessionPicture& picture = state.Picture;
+void WriteChain(SessionPicture& picture, const Chain& chain, const ChainSummary& summary) {
     picture.DurationMs = SaturatingSum(picture.DurationMs, summary.WavFileDurationMillisec);
     PictureChain drawn;
     drawn.First = chain.Files.front().Text;
@@ -167,18 +162,27 @@ void WriteChain(WriterState& state, const Chain& chain, const ChainSummary& summ
     picture.Chains.push_back(std::move(drawn));
 }
 
-void Finish(WriterState& state) {
-    WriteOutput(SessionSvg(state.Picture));
-}
-
 }  // namespace
 
-const Writer SvgWriter{Begin,
-                       Record,
-                       Error,
-                       WriteChain,
-                       [](WriterState&, const PatchOutcome&) {},  // a patch is never drawn
-                       [](WriterState&, const std::string&) {},
-                       Finish};
+// Nothing is written until the last file is in: then the whole picture, once.
+// A picture with holes is no picture of the whole session.
+Writer MakeSvgWriter(const CommandLineOptions& options) {
+    auto picture = std::make_shared<SessionPicture>();
+    picture->Paths = options.Paths;
+    Writer writer;
+    writer.Begin = [] {};
+    writer.Record = [picture](const Recording& recording, const ChainColumns*) { Record(*picture, recording); };
+    writer.Error = [picture](const std::string& path, const std::string& reason, const ChainColumns*) {
+        Error(*picture, path, reason);
+    };
+    writer.Chain = [picture](const Chain& chain, const ChainSummary& summary) { WriteChain(*picture, chain, summary); };
+    writer.Patch = [](const PatchOutcome&) {};  // a patch is never drawn
+    writer.End = [](const std::string&) {};     // the picture says how many files and breaks
+    writer.Finish = [picture] {
+        WriteOutput(SessionSvg(*picture));
+        return picture->Failures.empty();
+    };
+    return writer;
+}
 
 }  // namespace kalimber

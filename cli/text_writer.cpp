@@ -1,6 +1,7 @@
 // The text writer: a recording's report as a ToDoWave.txt run prints it (its
 // controls shown escaped), the chain sections, the patch lines; and -q's.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "header/banner.h"
@@ -16,16 +17,14 @@ namespace {
 
 // The banner comes with the first recording: a run that reports none
 // (a folder with no .wav file, a path that is not there) prints nothing.
-void Begin(WriterState&, const CommandLineOptions&) {}
-
-void Record(WriterState& state, const Recording& recording, const ChainColumns*) {
+void Record(Console& console, bool& wrote, const Recording& recording) {
     HoldOutput();  // the record's 64 lines go out at once
-    if (state.Wrote) {
+    if (wrote) {
         Print("\n");
     } else {
         PrintBanner();
     }
-    state.Wrote = true;
+    wrote = true;
     PrintSelectedFile(recording.Text.c_str(), ShownText::Escaped);
     PrintHeaderSections(recording.Header, ShownText::Escaped);
     // A fresh process shows 0 where it works out no duration, and the low
@@ -33,15 +32,12 @@ void Record(WriterState& state, const Recording& recording, const ChainColumns*)
     // run shows it, and why it fails is told beside.
     PrintAdditionalLines(recording.Check, static_cast<std::uint32_t>(recording.Duration.value_or(0)));
     if (recording.Check == RecordingCheck::Truncated) {
-        TellError(recording.Text + ": " + TruncatedReason(recording.Size));
+        TellError(console, recording.Text + ": " + TruncatedReason(recording.Size));
     }
     ReleaseOutput();
 }
 
-// Errors are told on standard error alone.
-void Error(WriterState&, const std::string&, const std::string&, const ChainColumns*) {}
-
-void WriteChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
+void WriteChain(const Chain& chain, const ChainSummary& summary) {
     HoldOutput();
     Print("\n---Chain---\n");
     // Numbers as text: MinGW's printf knows no %zu.
@@ -86,7 +82,7 @@ std::string Changes(const PatchOutcome& outcome) {
     return text;
 }
 
-void Patch(WriterState&, const PatchOutcome& outcome) {
+void Patch(const PatchOutcome& outcome) {
     const std::string shown = EscapeControls(outcome.Text);
     const char* path = shown.c_str();
     switch (outcome.Result) {
@@ -115,36 +111,34 @@ void Patch(WriterState&, const PatchOutcome& outcome) {
 
 // Nothing at all on standard output; what went wrong with a patch is told
 // on standard error instead of in its line.
-void QuietPatch(WriterState&, const PatchOutcome& outcome) {
+void QuietPatch(Console& console, const PatchOutcome& outcome) {
     if (outcome.Result == PatchResult::Refused) {
-        TellError(outcome.Text + ": not written: " + outcome.Error);
+        TellError(console, outcome.Text + ": not written: " + outcome.Error);
     } else if (outcome.Result == PatchResult::Failed && !Unopened(outcome)) {
-        TellError(outcome.Text + ": write failed: " + outcome.Error);
+        TellError(console, outcome.Text + ": write failed: " + outcome.Error);
     }
 }
 
 }  // namespace
 
-void WriteSummaryLine(const std::string& summary) {
-    if (!summary.empty()) {
-        PrintError("%s\n", summary.c_str());
-    }
+// Errors are told on standard error alone.
+Writer MakeTextWriter(Console& console) {
+    Writer writer = BaseWriter(console);
+    auto wrote = std::make_shared<bool>(false);
+    writer.Record = [&console, wrote](const Recording& recording, const ChainColumns*) {
+        Record(console, *wrote, recording);
+    };
+    writer.Chain = WriteChain;
+    writer.Patch = Patch;
+    return writer;
 }
 
-void EndWithSummary(WriterState&, const std::string& summary) {
-    WriteSummaryLine(summary);
+// Nothing on standard output and no summary line.
+Writer MakeQuietWriter(Console& console) {
+    Writer writer = BaseWriter(console);
+    writer.Patch = [&console](const PatchOutcome& outcome) { QuietPatch(console, outcome); };
+    writer.End = [](const std::string&) {};
+    return writer;
 }
-
-void NoFinish(WriterState&) {}
-
-const Writer TextWriter{Begin, Record, Error, WriteChain, Patch, EndWithSummary, NoFinish};
-
-const Writer QuietWriter{[](WriterState&, const CommandLineOptions&) {},
-                         [](WriterState&, const Recording&, const ChainColumns*) {},
-                         Error,
-                         [](WriterState&, const Chain&, const ChainSummary&) {},
-                         QuietPatch,
-                         [](WriterState&, const std::string&) {},
-                         NoFinish};
 
 }  // namespace kalimber

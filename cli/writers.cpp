@@ -4,35 +4,42 @@
 
 namespace kalimber {
 
-namespace {
-
-void NoRecord(WriterState&, const Recording&, const ChainColumns*) {}
-
-void NoError(WriterState&, const std::string&, const std::string&, const ChainColumns*) {}
-
-void WriteCsvChain(WriterState&, const Chain& chain, const ChainSummary& summary) {
-    WriteOutput(CsvRow(CsvChainFields(chain, summary)));
+Writer BaseWriter(Console& console) {
+    Writer writer;
+    writer.Begin = [] {};
+    writer.Record = [](const Recording&, const ChainColumns*) {};
+    writer.Error = [](const std::string&, const std::string&, const ChainColumns*) {};
+    writer.Chain = [](const Chain&, const ChainSummary&) {};
+    writer.Patch = [](const PatchOutcome&) {};
+    writer.End = [&console](const std::string& summary) {
+        if (!summary.empty()) {
+            TellLine(console, summary);
+        }
+    };
+    writer.Finish = [] { return true; };
+    return writer;
 }
 
-}  // namespace
-
-Writer PickWriter(const CommandLineOptions& options) {
+Writer PickWriter(const CommandLineOptions& options, Console& console) {
+    console = OpenConsole(options.Quiet);
     if (options.Quiet) {
-        return QuietWriter;
+        return MakeQuietWriter(console);
     }
     if (options.Format == OutputFormat::Svg) {
-        return SvgWriter;
+        return MakeSvgWriter(options);
     }
-    Writer writer = options.Format == OutputFormat::Json    ? JsonWriter
-                    : options.Format == OutputFormat::Csv   ? CsvWriter
-                    : options.Format == OutputFormat::Brief ? BriefWriter
-                                                            : TextWriter;
+    Writer writer = options.Format == OutputFormat::Json    ? MakeJsonWriter(console)
+                    : options.Format == OutputFormat::Csv   ? MakeCsvWriter(options, console)
+                    : options.Format == OutputFormat::Brief ? MakeBriefWriter(console)
+                                                            : MakeTextWriter(console);
     if (options.Summary) {
         // The chain sections alone; in CSV, one row per chain.
-        writer.Record = NoRecord;
-        writer.Error = NoError;
+        writer.Record = [](const Recording&, const ChainColumns*) {};
+        writer.Error = [](const std::string&, const std::string&, const ChainColumns*) {};
         if (options.Format == OutputFormat::Csv) {
-            writer.Chain = WriteCsvChain;
+            writer.Chain = [](const Chain& chain, const ChainSummary& summary) {
+                WriteOutput(CsvRow(CsvChainFields(chain, summary)));
+            };
         }
     }
     return writer;

@@ -1,7 +1,8 @@
-// The command line's writers: text, JSON, CSV and quiet, each a table of the
-// same entries, one of which is picked from the options in one place.
+// The command line's writers: text, JSON, CSV, --brief, --svg and quiet,
+// each the same entries, one of which is picked from the options in one place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "cli/chain.h"
 #include "cli/options.h"
 #include "cli/patch.h"
+#include "cli/progress.h"
 #include "cli/recording.h"
 #include "cli/session_picture.h"
 
@@ -21,44 +23,39 @@ struct ChainColumns {
     std::string Link;
 };
 
-// What the writer of a run keeps from one entry to the next: whether the
-// text report has written a recording yet (for the blank line between
-// recordings), and what --svg has gathered for its picture.
-struct WriterState {
-    bool Wrote = false;
-    SessionPicture Picture;
-};
-
-// Every entry takes the run's state and what it writes as values; columns
-// is null outside --chain.
+// One writer a run, picked once: each entry takes what it writes as values,
+// and whatever a writer keeps from one entry to the next (the text report's
+// first record, --svg's picture) lives in its own entries. Records go to
+// standard output; columns is null outside --chain.
 struct Writer {
-    void (*Begin)(WriterState& state, const CommandLineOptions& options);
-    void (*Record)(WriterState& state, const Recording& recording, const ChainColumns* columns);
-    void (*Error)(WriterState& state, const std::string& path, const std::string& reason,
-                  const ChainColumns* columns);
-    void (*Chain)(WriterState& state, const Chain& chain, const ChainSummary& summary);
-    void (*Patch)(WriterState& state, const PatchOutcome& outcome);
-    void (*End)(WriterState& state, const std::string& summary);  // a report's last line, on standard error
-    void (*Finish)(WriterState& state);  // after the last file: --svg writes its picture
+    std::function<void()> Begin;  // before the first file: a CSV header, --brief's heading
+    std::function<void(const Recording& recording, const ChainColumns* columns)> Record;
+    std::function<void(const std::string& path, const std::string& reason, const ChainColumns* columns)> Error;
+    std::function<void(const Chain& chain, const ChainSummary& summary)> Chain;
+    std::function<void(const PatchOutcome& outcome)> Patch;
+    // A report's or a patch's summary line, on standard error; -q's writer says nothing.
+    std::function<void(const std::string& summary)> End;
+    // After the last file: --svg writes its picture. False where what it
+    // wrote is not whole (a picture with holes).
+    std::function<bool()> Finish;
 };
 
-// The writer the options ask for: quiet under -q (nothing on standard
-// output), and under --summary one that writes the chain sections alone.
-Writer PickWriter(const CommandLineOptions& options);
+// The console and the writer the options ask for, decided here alone: quiet
+// under -q (nothing on standard output, no summary), and under --summary
+// one that writes the chain sections alone.
+Writer PickWriter(const CommandLineOptions& options, Console& console);
 
-// A report's summary line on standard error, where there is one; and the
-// entries that write it and that finish nothing.
-void WriteSummaryLine(const std::string& summary);
-void EndWithSummary(WriterState& state, const std::string& summary);
-void NoFinish(WriterState& state);
+// The entries every writer starts from: nothing written but the summary
+// line, which goes to standard error where there is one.
+Writer BaseWriter(Console& console);
 
-// The writers' own entries, also for tests.
-extern const Writer TextWriter;
-extern const Writer JsonWriter;
-extern const Writer CsvWriter;
-extern const Writer QuietWriter;
-extern const Writer SvgWriter;
-extern const Writer BriefWriter;
+// The writers, also for tests; each tells its errors through the console.
+Writer MakeTextWriter(Console& console);
+Writer MakeJsonWriter(Console& console);
+Writer MakeCsvWriter(const CommandLineOptions& options, Console& console);
+Writer MakeBriefWriter(Console& console);
+Writer MakeSvgWriter(const CommandLineOptions& options);
+Writer MakeQuietWriter(Console& console);
 
 // JSON lines, each with its "type": recording, error, chain or patch.
 std::string JsonRecord(const Recording& recording);

@@ -100,9 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const PatchedFile patched = PatchFile({"r.wav", "r.wav", ""}, options);
         g_Platform.WriteBytes = SystemCalls().WriteBytes;
         Count(tally, patched.Outcome.Result);
-        WriterState state;
-        TextWriter.Patch(state, patched.Outcome);
-        JsonWriter.Patch(state, patched.Outcome);
+        Console console;
+        MakeTextWriter(console).Patch(patched.Outcome);
+        MakeJsonWriter(console).Patch(patched.Outcome);
         now = patched.Now.Header.Auxi;
         given = patched.Now.Header;
     }

@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "a CSV row as wide as its header");
     {
         CapturedOutput sink;
-        WriterState state;
-        TextWriter.Record(state, loaded, nullptr);
+        Console console;
+        MakeTextWriter(console).Record(loaded, nullptr);
         fuzz::Require(fuzz::EndsWithReportEnd(sink.Take()), "the text writer's report ends with its last section");
     }
     {
@@ -83,14 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         chain.Files = {loaded, backwards};
         chain.Missing = ChainEnd{LinkName(FieldString(loaded.Header, field::NextFileName)), "r.wav", "", ""};
         CapturedOutput sink;
-        WriterState state;
         CommandLineOptions options;
         options.Paths = {backwards.Text};
-        SvgWriter.Begin(state, options);
-        SvgWriter.Record(state, loaded, nullptr);
-        SvgWriter.Record(state, backwards, nullptr);
-        SvgWriter.Chain(state, chain, CheckChain(chain, 1000));
-        SvgWriter.Finish(state);
+        const Writer svgWriter = MakeSvgWriter(options);
+        svgWriter.Record(loaded, nullptr);
+        svgWriter.Record(backwards, nullptr);
+        svgWriter.Chain(chain, CheckChain(chain, 1000));
+        svgWriter.Finish();
         const std::string svg = sink.Take();
         bool xmlCharacters = WellFormedUtf8(svg) == svg;
         for (const char c : svg) {

@@ -54,6 +54,10 @@ bool SetModificationTime(std::FILE* file, const FileTime& time);
 // Windows (never a file or a pipe).
 bool IsTerminal(std::FILE* stream);
 
+// How many columns wide the terminal of the stream is; 0 where it is no
+// terminal or will not say.
+std::size_t TerminalColumns(std::FILE* stream);
+
 // What tells one file from another however it is named (twice, through a
 // folder, d//a.wav, another case on Windows, a link): device and inode on
 // POSIX, volume serial number and file index on Windows.

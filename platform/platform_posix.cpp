@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -113,6 +114,11 @@ int WriteErrorNumber(int error) {
 
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
+}
+
+std::size_t TerminalColumns(std::FILE* stream) {
+    winsize size{};
+    return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {

@@ -213,6 +213,16 @@ bool IsTerminal(std::FILE* stream) {
     return ConsoleHandle(stream) != nullptr;
 }
 
+std::size_t TerminalColumns(std::FILE* stream) {
+    const HANDLE console = ConsoleHandle(stream);
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    if (console == nullptr || GetConsoleScreenBufferInfo(console, &screen) == 0 ||
+        screen.srWindow.Right < screen.srWindow.Left) {
+        return 0;
+    }
+    return static_cast<std::size_t>(screen.srWindow.Right - screen.srWindow.Left) + 1;
+}
+
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
     // No access asked for: the file's information only, never its data.
     const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -39,6 +39,14 @@ std::vector<Case> CommandLineCases() {
     const std::vector<File>& twoHundred = kit.twoHundred;
     const std::vector<File>& twoHundredPatched = kit.twoHundredPatched;
     const Bytes& forged = kit.forged;
+    std::vector<File> umlauts;
+    for (int i = 0; i < 101; ++i) {
+        std::string name = "d/";
+        for (int letter = 0; letter < 20; ++letter) {
+            name += "\xC3\xA4";
+        }
+        umlauts.push_back({name + std::to_string(100 + i) + ".wav", kit.twoHundred.front().bytes, {}});
+    }
     const Case cases[] = {
         {"text as the run prints it", Where::Everywhere, {{"sample.wav", sample, {}}}, {"sample.wav"}, 0,
          kBanner + sampleReport, ""},
@@ -378,6 +386,23 @@ std::vector<Case> CommandLineCases() {
          ProgressShown("reading")},
         {"progress on a terminal: --chain --cf", Where::Direct, hundredThenZ, {"-P", "--chain", "--cf", "7100000", "d"}, 0,
          "*", "*", SlowOpens("15"), ProgressShown("patching")},
+        // A terminal 40 columns wide, names of two-byte letters: each line drawn
+        // takes 39 characters (not bytes) at most, keeps its head and cuts the name's front.
+        {"progress on a narrow terminal", Where::Direct, umlauts, {"d"}, 0, "*", "*", SlowOpens("15", 40),
+         [](const Exit& e) {
+             std::size_t longest = 0;
+             for (std::size_t at = e.rawErr.find("\rreading "); at != std::string::npos;
+                  at = e.rawErr.find("\rreading ", at + 1)) {
+                 std::string line = e.rawErr.substr(at + 1, e.rawErr.find_first_of("\r\n", at + 1) - at - 1);
+                 std::size_t columns = 0;
+                 for (const char c : line) {
+                     columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                 }
+                 longest = std::max(longest, columns);
+                 EXPECT_NE(line.find(" of 101: ...\xC3\xA4"), std::string::npos) << line;
+             }
+             EXPECT_EQ(longest, 39u) << e.rawErr;
+         }},
         // Header text and names that would forge a line or reach the terminal.
         {"text: controls escaped in fields and chain sections", Where::Everywhere, {{"f.wav", forged, {}}},
          {"--chain", "f.wav"}, 1, "*", "", {},

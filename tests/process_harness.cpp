@@ -111,10 +111,11 @@ Limits OutputTo(Output output) {
     return limits;
 }
 // Each .wav file takes ms milliseconds to open; standard error a terminal.
-Limits SlowOpens(const std::string& ms) {
+Limits SlowOpens(const std::string& ms, unsigned short columns) {
     Limits limits;
     limits.slowOpenMs = ms;
     limits.errorsOnTerminal = true;
+    limits.columns = columns;
     return limits;
 }
 Limits Before(std::function<void()> hook) {
@@ -135,7 +136,10 @@ Exit RunToExit(const std::string& folder, const std::vector<std::string>& argume
                const Limits& limits) {
     int out[2];
     int err[2];
-    if (pipe(out) != 0 || (limits.errorsOnTerminal ? openpty(&err[0], &err[1], nullptr, nullptr, nullptr)
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = limits.columns;
+    if (pipe(out) != 0 || (limits.errorsOnTerminal ? openpty(&err[0], &err[1], nullptr, nullptr, &size)
                                                    : pipe(err)) != 0) {
         return {};
     }

@@ -68,6 +68,7 @@ struct Limits {
     std::string slowOpenMs;           // with kSlowOpen preloaded: how long each .wav takes to open
     Output output = Output::Pipe;
     bool errorsOnTerminal = false;  // standard error a pseudo-terminal, not a pipe
+    unsigned short columns = 0;     // with errorsOnTerminal: how wide it says it is (0: it will not say)
     // Called in the scratch folder before the tool starts, for what a row's
     // files cannot be (a FIFO, a link).
     std::function<void()> before = nullptr;
@@ -86,7 +87,7 @@ Limits OpenFilesLimit(rlim_t files);
 Limits FsyncFailing(const std::string& preload, const std::string& at);
 Limits OutputTo(Output output);
 // Each .wav file takes ms milliseconds to open; standard error a terminal.
-Limits SlowOpens(const std::string& ms);
+Limits SlowOpens(const std::string& ms, unsigned short columns = 0);
 Limits Before(std::function<void()> hook);
 Limits OnFirstOutput(std::function<void()> hook, bool errorsOnTerminal = false);
 

@@ -2,10 +2,12 @@
 // head, and cuts the path at its front.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/progress.h"
+#include "header/print.h"
 
 namespace kalimber::test {
 namespace {
@@ -28,6 +30,25 @@ TEST(CommandLine, AProgressLineFitsItsWidthCutAtThePathsFront) {
     for (const auto& c : cases) {
         EXPECT_EQ(ProgressLine("patching", 12, c.total, c.path, c.width), c.line) << c.path << " " << c.width;
     }
+}
+
+// A message first takes the progress line off the screen, once, and shows
+// the name's controls escaped.
+TEST(CommandLine, AMessageTakesTheProgressLineOffTheScreenFirst) {
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    g_ErrorOutput = sink;
+    Console console;
+    console.Shown = 5;
+    TellError(console, "a\x1B.wav: gone");
+    TellLine(console, "1 patched");
+    g_ErrorOutput = nullptr;
+    EXPECT_EQ(console.Shown, 0u);
+    std::rewind(sink);
+    std::string told(200, '\0');
+    told.resize(std::fread(told.data(), 1, told.size(), sink));
+    std::fclose(sink);
+    EXPECT_EQ(told, "\r     \rkalimber: a\\x1B.wav: gone\n1 patched\n");
 }
 
 }  // namespace
