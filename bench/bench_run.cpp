@@ -156,6 +156,8 @@ Paired RunPairs(const std::string& tool, const std::string& floor, int pairs,
             floorMs.push_back(b.ms);
             floorRss.push_back(static_cast<double>(b.maxRssKiB));
             ratios.push_back(a.ms / b.ms);
+            sameBytes = sameBytes && a.bytes == b.bytes;
+            textMs.push_back(RunToExit({tool, "many"}).ms);
         }
     }
     return {Median(toolMs), Median(floorMs), Median(ratios),
@@ -276,12 +278,13 @@ Sample RunToExit(const std::vector<std::string>& words) {
 }
 
 // The command line on folders of sparse recordings: kalimber --csv DIR
-// against the C floor, the cost per file and the peak memory by count; and
+// against the C floor (the same bytes, in the same order), the cost per file,
+// the peak memory and the text report by count; and
 // --chain --json DIR (chains of ten files, one after the other in time)
 // and --svg DIR against --json DIR.
 void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int starts) {
-    std::printf("\n%-26s %12s %12s %14s %12s %12s\n", "kalimber --csv DIR", "tool ms", "floor ms",
-                "tool/floor", "us per file", "max RSS KiB");
+    std::printf("\n%-26s %12s %12s %14s %12s %12s %12s %12s\n", "kalimber --csv DIR", "tool ms", "floor ms",
+                "tool/floor", "us per file", "max RSS KiB", "text ms", "text/csv");
     const std::string floor = fs::absolute(KALIMBER_CSV_FLOOR).string();
     kalimber::RecordingHeader header = kalimber::sample::MakeHeader(0);
     double perFileAtFirst = 0;
@@ -289,6 +292,8 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
     int countAtFirst = 0;
     double ratioAt20k = 0;
     double chainRatioAt20k = 0;
+    double textRatioAt20k = 0;
+    bool sameBytes = true;  // the floor wrote what the tool wrote
     long rssAt20k = 0;
     double perFileLast = 0;
     long rssLast = 0;
@@ -320,7 +325,7 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
             kalimber::sample::WriteFileBytes(name, std::vector<std::uint8_t>(bytes, bytes + kalimber::HeaderSize));
             truncate(name, 1 << 20);  // sparse: 1 MiB of silence
         }
-        std::vector<double> toolMs, floorMs, ratios, toolRss, jsonMs, chainMs, jsonRss, chainRss, svgMs;
+        std::vector<double> toolMs, floorMs, ratios, toolRss, jsonMs, chainMs, jsonRss, chainRss, svgMs, textMs;
         std::size_t svgBytes = 0;
         const int runs = std::max(1, count >= 100000 ? pairs / 10 : pairs / 3);
         for (int i = 0; i < runs; ++i) {
@@ -329,6 +334,8 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
             toolMs.push_back(a.ms);
             floorMs.push_back(b.ms);
             ratios.push_back(a.ms / b.ms);
+            sameBytes = sameBytes && a.bytes == b.bytes;
+            textMs.push_back(RunToExit({tool, "many"}).ms);
             toolRss.push_back(static_cast<double>(a.maxRssKiB));
             const Sample json = RunToExit({tool, "--json", "many"});
             const Sample chain = RunToExit({tool, "--chain", "--json", "many"});
@@ -343,8 +350,8 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
         const double perFile = Median(toolMs) * 1000.0 / count;
         const long rss = static_cast<long>(Median(toolRss));
         const std::string label = std::to_string(count) + " files";
-        std::printf("%-26s %12.1f %12.1f %14.3f %12.2f %12ld\n", label.c_str(), Median(toolMs),
-                    Median(floorMs), Median(ratios), perFile, rss);
+        std::printf("%-26s %12.1f %12.1f %14.3f %12.2f %12ld %12.1f %12.3f\n", label.c_str(), Median(toolMs),
+                    Median(floorMs), Median(ratios), perFile, rss, Median(textMs), Median(textMs) / Median(toolMs));
         chainRows.push_back({count, Median(jsonMs), Median(chainMs), Median(svgMs), static_cast<long>(Median(jsonRss)),
                              static_cast<long>(Median(chainRss)), svgBytes});
         if (count == 2000) {
@@ -355,6 +362,7 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
         if (count == 20000) {
             ratioAt20k = Median(ratios);
             chainRatioAt20k = Median(chainMs) / Median(jsonMs);
+            textRatioAt20k = Median(textMs) / Median(toolMs);
             rssAt20k = rss;
         }
         perFileLast = perFile;
@@ -384,11 +392,16 @@ void CommandLineRows(const std::string& tool, int pairs, int maxFiles, int start
     // The memory a file adds: the peak at 20000 files above the one at 2000.
     const double bytesPerFile =
         rssAt20k > 0 && countAtFirst > 0 ? static_cast<double>(rssAt20k - rssAtFirst) * 1024.0 / (20000 - countAtFirst) : 0;
-    std::printf("\ncommand-line targets: --csv tool/floor at 20000 files %.3f (<= 1.5) %s; --chain --json / --json "
-                "at 20000 files %.3f (<= 2) %s; max RSS above 2000 files %.0f bytes a file (<= 250) %s; cost per "
+    if (!sameBytes) {
+        std::printf("the CSV floor's output differs in size from the tool's: its figures are not comparable\n");
+    }
+    std::printf("\ncommand-line targets: --csv tool/floor at 20000 files %.3f (<= 1.3) %s; --chain --json / --json "
+                "at 20000 files %.3f (<= 1.5) %s; text / --csv at 20000 files %.3f (<= 2) %s; max RSS above 2000 "
+                "files %.0f bytes a file (<= 250) %s; cost per "
                 "file, most files / 2000 files %.3f; max RSS, most files / 2000 files %.3f\n",
-                ratioAt20k, ratioAt20k > 0 && ratioAt20k <= 1.5 ? "met" : "missed", chainRatioAt20k,
-                chainRatioAt20k > 0 && chainRatioAt20k <= 2 ? "met" : "missed", bytesPerFile,
+                ratioAt20k, ratioAt20k > 0 && ratioAt20k <= 1.3 ? "met" : "missed", chainRatioAt20k,
+                chainRatioAt20k > 0 && chainRatioAt20k <= 1.5 ? "met" : "missed", textRatioAt20k,
+                textRatioAt20k > 0 && textRatioAt20k <= 2 ? "met" : "missed", bytesPerFile,
                 rssAt20k > 0 && bytesPerFile <= 250 ? "met" : "missed", growth,
                 rssAtFirst > 0 ? static_cast<double>(rssLast) / rssAtFirst : 0);
 }
