@@ -156,8 +156,6 @@ Paired RunPairs(const std::string& tool, const std::string& floor, int pairs,
             floorMs.push_back(b.ms);
             floorRss.push_back(static_cast<double>(b.maxRssKiB));
             ratios.push_back(a.ms / b.ms);
-            sameBytes = sameBytes && a.bytes == b.bytes;
-            textMs.push_back(RunToExit({tool, "many"}).ms);
         }
     }
     return {Median(toolMs), Median(floorMs), Median(ratios),

@@ -32,22 +32,45 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path) {
 // The reason a chain does not follow a name that is there.
 constexpr const char* kNotWav = "not a .wav file";
 
-// Where a file's NextFileName leads within its folder: nullopt where it
-// names no .wav file there (why: kNotWav for another file that is there).
-// name: the part after its last separator.
-std::optional<fs::path> LinkTarget(const Recording& file, const std::string& stored, std::string& name,
-                                   std::string& why) {
-    name = LinkName(stored);
+// Where a file's NextFileName leads: the file named (none where it names no
+// .wav file in the file's folder, why: kNotWav for another file that is
+// there), its identity, and the name (the part after its last separator).
+struct Link {
+    std::optional<fs::path> Next;
+    std::optional<FileIdentity> Identity;
+    std::string Name;
+    std::string Why;
+};
+
+Link LinkTarget(const Recording& file, const std::string& stored) {
+    Link link;
+    link.Name = LinkName(stored);
+    const std::string& name = link.Name;
     const fs::path next = file.Path.parent_path() / PathFromText(name);
-    std::error_code error;
-    if (name.empty() || name == "." || name == ".." || !NameStaysInFolder(name) || !fs::is_regular_file(next, error)) {
-        return std::nullopt;  // a name that ends in a separator names a folder, never a file
+    FileIdentity identity;
+    if (name.empty() || name == "." || name == ".." || !NameStaysInFolder(name) || !IdentifyRegularFile(next, identity)) {
+        return link;  // a name that ends in a separator names a folder, never a file
     }
     if (!HasWavExtension(name)) {
-        why = kNotWav;  // a backup or a note beside the recordings is never read as one, nor patched
-        return std::nullopt;
+        link.Why = kNotWav;  // a backup or a note beside the recordings is never read as one, nor patched
+        return link;
     }
-    return next;
+    link.Next = next;
+    link.Identity = identity;
+    return link;
+}
+
+// The links of a folder's files worked out as they were taken in, by the
+// identity of the file that names them, so that following them stats nothing again.
+using KnownLinks = std::map<FileIdentity, Link>;
+
+Link KnownLink(const KnownLinks* known, const Recording& file, const std::string& stored) {
+    if (known != nullptr && file.Identity) {
+        if (const auto at = known->find(*file.Identity); at != known->end()) {
+            return at->second;
+        }
+    }
+    return LinkTarget(file, stored);
 }
 
 // The files of a folder taken in already and in no chain yet, by identity.
@@ -57,7 +80,7 @@ using TakenFiles = std::map<FileIdentity, Recording>;
 // is in this chain, a fork when it is in an earlier one. The next file is
 // told apart by its identity before it is taken in, and one the folder has
 // taken in already keeps the name the folder lists it by.
-Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const TakeFile& take) {
+Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const TakeFile& take, const KnownLinks* known) {
     Chain chain;
     const std::string first = start.Text;
     Recording file = std::move(start);
@@ -66,24 +89,22 @@ Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const Take
             seen.emplace(*file.Identity, first);
         }
         const std::string stored = NextFileNameOf(file);
-        std::string name;
-        std::string why;
-        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name, why);
+        const Link link = stored.empty() ? Link{} : KnownLink(known, file, stored);
         const std::string namedBy = file.Text;
         chain.Files.push_back(std::move(file));
         if (stored.empty()) {
             return chain;  // the last file names none
         }
-        if (!next) {
-            chain.Missing = ChainEnd{name.empty() ? stored : name, namedBy, "", why};
+        if (!link.Next) {
+            chain.Missing = ChainEnd{link.Name.empty() ? stored : link.Name, namedBy, "", link.Why};
             return chain;
         }
-        const std::optional<FileIdentity> identity = IdentityOf(*next);
+        const std::optional<FileIdentity>& identity = link.Identity;
         if (const auto held = identity ? seen.find(*identity) : seen.end(); held != seen.end()) {
             if (held->second == first) {
-                chain.Loop = ChainEnd{name, namedBy, "", ""};
+                chain.Loop = ChainEnd{link.Name, namedBy, "", ""};
             } else {
-                chain.Fork = ChainEnd{name, namedBy, held->second, ""};
+                chain.Fork = ChainEnd{link.Name, namedBy, held->second, ""};
             }
             return chain;
         }
@@ -91,7 +112,7 @@ Chain Follow(Recording start, FilesInChains& seen, TakenFiles& taken, const Take
             file = std::move(there->second);
             taken.erase(there);
         } else {
-            file = take(FoundPath{*next, PathText(*next), ""});
+            file = take(FoundPath{*link.Next, PathText(*link.Next), ""});
             if (!file.Identity) {
                 file.Identity = identity;
             }
@@ -111,7 +132,7 @@ ChainSet FileChains(Recording start, FilesInChains& seen, const TakeFile& take) 
     ChainSet set;
     if (!start.Identity || seen.count(*start.Identity) == 0) {
         TakenFiles none;
-        set.Chains.push_back(Follow(std::move(start), seen, none, take));  // a file in a chain is not followed twice
+        set.Chains.push_back(Follow(std::move(start), seen, none, take, nullptr));  // a file in a chain is not followed twice
     }
     return set;
 }
@@ -131,6 +152,7 @@ ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFi
     std::vector<Recording> nameless;  // no identity to file them by: they fail the check
     std::set<FileIdentity> named;
     TakenFiles taken;
+    KnownLinks links;
     for (const FolderEntry& entry : entries) {
         const FoundPath found = EntryPath(folder.Path, entry);
         const std::optional<FileIdentity> self = IdentityOf(found.Path);
@@ -141,12 +163,14 @@ ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFi
         if (!file.Identity) {
             file.Identity = self;
         }
-        const std::string stored = NextFileNameOf(file);
-        std::string name;
-        std::string why;
-        const std::optional<fs::path> next = stored.empty() ? std::nullopt : LinkTarget(file, stored, name, why);
-        if (const auto target = next ? IdentityOf(*next) : std::nullopt; target && target != file.Identity) {
-            named.insert(*target);
+        if (const std::string stored = NextFileNameOf(file); !stored.empty()) {
+            Link link = LinkTarget(file, stored);
+            if (link.Identity && link.Identity != file.Identity) {
+                named.insert(*link.Identity);
+            }
+            if (file.Identity) {
+                links.emplace(*file.Identity, std::move(link));
+            }
         }
         identities.push_back(file.Identity);
         passes.push_back(file.Check == RecordingCheck::Ok);
@@ -165,7 +189,7 @@ ChainSet FolderChains(const FoundPath& folder, FilesInChains& seen, const TakeFi
             if (const auto start = taken.find(*identities[i]); start != taken.end()) {
                 Recording first = std::move(start->second);
                 taken.erase(start);
-                set.Chains.push_back(Follow(std::move(first), seen, taken, take));
+                set.Chains.push_back(Follow(std::move(first), seen, taken, take, &links));
             }
         }
     }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <set>
 #include <string>
 
 #include "cli/chain.h"
@@ -62,6 +63,7 @@ int ReportOrPatch(const CommandLineOptions& options, const Writer& writer, Conso
     Progress progress = StartProgress(patch ? "patching" : "reading", CountPaths(options, console));
     bool allGood = patch || OutputError() == 0;
     ReportTally report;
+    std::set<FileIdentity> reported;  // a report tells files apart as it opens them
     PatchTally patched;
     constexpr std::size_t kBatch = 32;
     std::vector<PreparedFile> batch;
@@ -105,12 +107,14 @@ int ReportOrPatch(const CommandLineOptions& options, const Writer& writer, Conso
         if (patch) {
             WritePatch(writer, console, PatchFile(found, options, &plans).Outcome, patched);
         } else if (const Recording recording = LoadRecording(found);
-                   !recording.Error.empty() || Mismatch(recording, options.Wheres).empty()) {
+                   recording.Identity && !reported.insert(*recording.Identity).second) {
+            // another name of a file taken in already: the walk leaves telling them apart to the open
+        } else if (!recording.Error.empty() || Mismatch(recording, options.Wheres).empty()) {
             allGood = Count(report, WriteRecord(writer, console, recording, nullptr)) && allGood;
         }  // else --where leaves it out
         StepProgress(console, progress, found.Text);
         return patch || OutputError() == 0;
-    });
+    }, patch);
     flush();
     HideProgress(console);
     if (!patch) {

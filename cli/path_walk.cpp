@@ -175,14 +175,15 @@ void VisitArguments(const std::vector<std::string>& arguments,
 }
 
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
-               const std::function<bool(const FoundPath&)>& given) {
+               const std::function<bool(const FoundPath&)>& given, bool tellApart) {
     // Each file once, however often and however it is named.
     std::set<FileIdentity> visited;
     auto visit = [&](const FoundPath& found) {
         // A stat, not the listing's inode: FAT and some FUSE file systems
         // list numbers that are not the ones stat gives.
         FileIdentity identity;
-        if (found.Error.empty() && IdentifyPath(found.Path, identity) && !visited.insert(identity).second) {
+        if (tellApart && found.Error.empty() && IdentifyPath(found.Path, identity) &&
+            !visited.insert(identity).second) {
             return true;
         }
         return given(found);

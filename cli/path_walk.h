@@ -46,9 +46,11 @@ void VisitArguments(const std::vector<std::string>& arguments,
 // false; each file once, however it is named (its first name counts); a
 // folder named that holds no .wav file is handed on with the error
 // NoWavFilesReason. Only one folder's names are held at a time for sorting (and those
-// of the folders above it).
+// of the folders above it). A caller that tells the files apart itself, by
+// the identity of each as it opens it, passes tellApart false: the walk then
+// stats nothing and hands on every name.
 void WalkPaths(const std::vector<std::string>& arguments, bool recursive,
-               const std::function<bool(const FoundPath&)>& visit);
+               const std::function<bool(const FoundPath&)>& visit, bool tellApart = true);
 
 // The names that an argument's last component matches when it holds * or ?
 // (as the system matches them where it can, else ASCII letters in either

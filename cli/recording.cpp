@@ -6,35 +6,47 @@
 
 namespace kalimber {
 
+namespace {
+
+// The size, the check, the duration and the identity of a recording whose
+// header is in.
+void CheckRead(Recording& recording, std::int64_t size, const std::optional<FileIdentity>& identity) {
+    recording.Size = size;
+    recording.Check = CheckRecordingFile(recording.Header, recording.Size);
+    if (recording.Check == RecordingCheck::Ok) {
+        recording.Duration = WorkOutFullDuration(recording.Header, recording.Size);
+    }
+    recording.Identity = identity;
+}
+
+}  // namespace
+
 Recording ReadRecording(const FoundPath& found, std::FILE* file, const OpenedFile& opened) {
     Recording recording;
     recording.Path = found.Path;
     recording.Text = found.Text;
     ReadHeaderInto(file, recording.Header);
-    recording.Size = opened.Size >= 0 ? opened.Size : FileSize(file);
-    recording.Check = CheckRecordingFile(recording.Header, recording.Size);
-    if (recording.Check == RecordingCheck::Ok) {
-        recording.Duration = WorkOutFullDuration(recording.Header, recording.Size);
-    }
-    if (FileIdentity identity; opened.Identified || IdentifyFile(file, identity)) {
-        recording.Identity = opened.Identified ? opened.Identity : identity;
-    }
+    FileIdentity identity;
+    const bool identified = opened.Identified || IdentifyFile(file, identity);
+    CheckRead(recording, opened.Size >= 0 ? opened.Size : FileSize(file),
+              identified ? std::optional<FileIdentity>(opened.Identified ? opened.Identity : identity)
+                         : std::nullopt);
     return recording;
 }
 
 Recording LoadRecording(const FoundPath& found) {
-    std::string error = found.Error;
+    Recording recording;
+    recording.Path = found.Path;
+    recording.Text = found.Text;
+    recording.Error = found.Error;
     OpenedFile opened;
-    std::FILE* file = error.empty() ? OpenRecording(found.Path, false, error, &opened) : nullptr;
-    if (file == nullptr) {
-        Recording unread;
-        unread.Path = found.Path;
-        unread.Text = found.Text;
-        unread.Error = error;
-        return unread;
+    if (recording.Error.empty() &&
+        ReadRecordingStart(found.Path, HeaderBytes(recording.Header), HeaderSize, recording.Error, opened) >= 0) {
+        CheckRead(recording, opened.Size, std::nullopt);
     }
-    Recording recording = ReadRecording(found, file, opened);
-    std::fclose(file);
+    if (opened.Identified) {
+        recording.Identity = opened.Identity;
+    }
     return recording;
 }
 

@@ -71,6 +71,10 @@ struct FileIdentity {
 // file cannot be found.
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity);
 
+// The same for a regular file (a link followed); false for a folder, a
+// device or a FIFO too. One stat on POSIX.
+bool IdentifyRegularFile(const std::filesystem::path& path, FileIdentity& identity);
+
 // The identity of an open file, asked of the system without a name.
 bool IdentifyFile(std::FILE* file, FileIdentity& identity);
 
@@ -91,6 +95,14 @@ struct OpenedFile {
 };
 std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::string& error,
                          OpenedFile* opened = nullptr);
+
+// Reads up to length bytes from the start of a recording opened read-only
+// as OpenRecording opens it, and closes it again, with no stream between:
+// on POSIX one open, one fstat, one read and one close. The bytes read, or
+// -1 with error set as OpenRecording sets it (and, where the file opened
+// but is no regular file, its identity in opened).
+std::int64_t ReadRecordingStart(const std::filesystem::path& path, void* bytes, std::size_t length,
+                                std::string& error, OpenedFile& opened);
 
 // Where descriptor 0, 1 or 2 is closed at start, opens it on the null
 // device, so that no file the tool opens can take its place (POSIX; Windows

@@ -108,6 +108,39 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
     return file;
 }
 
+std::int64_t ReadRecordingStart(const std::filesystem::path& path, void* bytes, std::size_t length,
+                                std::string& error, OpenedFile& opened) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // as OpenRecording opens it
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    const bool known = fstat(fd, &status) == 0;
+    if (known) {  // a FIFO named twice is told apart too
+        opened.Identity.Volume = static_cast<std::uint64_t>(status.st_dev);
+        opened.Identity.Index = static_cast<std::uint64_t>(status.st_ino);
+        opened.Identified = true;
+    }
+    if (!known || !S_ISREG(status.st_mode)) {
+        close(fd);
+        error = "not a regular file";
+        return -1;
+    }
+    opened.Size = static_cast<std::int64_t>(status.st_size);
+    std::size_t got = 0;
+    while (got < length) {
+        const ssize_t n = read(fd, static_cast<char*>(bytes) + got, length - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+        } else if (n == 0 || errno != EINTR) {
+            break;  // the end, or a read that fails: what came so far counts, as with fread
+        }
+    }
+    close(fd);
+    return static_cast<std::int64_t>(got);
+}
+
 int WriteErrorNumber(int error) {
     return error;
 }
@@ -124,6 +157,16 @@ std::size_t TerminalColumns(std::FILE* stream) {
 bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+    identity.Volume = static_cast<std::uint64_t>(status.st_dev);
+    identity.Index = static_cast<std::uint64_t>(status.st_ino);
+    return true;
+}
+
+bool IdentifyRegularFile(const std::filesystem::path& path, FileIdentity& identity) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
     identity.Volume = static_cast<std::uint64_t>(status.st_dev);

@@ -189,6 +189,23 @@ std::FILE* OpenRecording(const std::filesystem::path& path, bool update, std::st
     return file;
 }
 
+std::int64_t ReadRecordingStart(const std::filesystem::path& path, void* bytes, std::size_t length,
+                                std::string& error, OpenedFile& opened) {
+    std::FILE* file = OpenRecording(path, false, error, &opened);
+    if (file == nullptr) {
+        return -1;
+    }
+    const std::size_t got = std::fread(bytes, 1, length, file);
+    if (opened.Size < 0) {
+        opened.Size = FileSize(file);
+    }
+    if (!opened.Identified) {
+        opened.Identified = IdentifyFile(file, opened.Identity);
+    }
+    std::fclose(file);
+    return static_cast<std::int64_t>(got);
+}
+
 void OpenClosedStandardDescriptors() {}
 
 bool SystemWildcardMatches(const std::filesystem::path& folder, const std::string& pattern,
@@ -238,6 +255,11 @@ bool IdentifyPath(const std::filesystem::path& path, FileIdentity& identity) {
         identity.Index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     }
     return known;
+}
+
+bool IdentifyRegularFile(const std::filesystem::path& path, FileIdentity& identity) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error) && IdentifyPath(path, identity);
 }
 
 bool IdentifyFile(std::FILE* file, FileIdentity& identity) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -241,6 +243,41 @@ TEST(Chains, AGapOrOverlapOfMaxGapHoldsAndOneMillisecondMoreBreaks) {
             EXPECT_EQ(summary.Breaks[0].Kind, c.kind);
             EXPECT_EQ(summary.Breaks[0].GapMs, c.gap);
         }
+    }
+}
+
+// A file taken in by one open: its first bytes, size and identity (a FIFO's
+// identity too, so that a second name of it is told apart), or why not.
+TEST(Recordings, AFileIsLoadedByOneOpenWithItsIdentity) {
+    const ScratchDir scratch;
+    sample::WriteFileBytes("short.wav", Bytes(100, 7));
+    ASSERT_EQ(mkfifo("fifo.wav", 0600), 0);
+    const struct {
+        const char* path;
+        std::int64_t got;
+        std::int64_t size;
+        bool identified;
+        const char* error;
+    } cases[] = {
+        {"short.wav", 100, 100, true, ""},
+        {"fifo.wav", -1, -1, true, "not a regular file"},
+        {"gone.wav", -1, -1, false, "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        std::uint8_t bytes[HeaderSize] = {};
+        std::string error;
+        OpenedFile opened;
+        EXPECT_EQ(ReadRecordingStart(c.path, bytes, sizeof bytes, error, opened), c.got) << c.path;
+        EXPECT_EQ(opened.Size, c.size) << c.path;
+        EXPECT_EQ(error, c.error) << c.path;
+        FileIdentity identity;
+        ASSERT_EQ(opened.Identified, c.identified) << c.path;
+        if (c.identified) {
+            ASSERT_TRUE(IdentifyPath(c.path, identity));
+            EXPECT_TRUE(opened.Identity == identity) << c.path;
+        }
+        EXPECT_EQ(bytes[c.got > 0 ? c.got - 1 : 0], c.got > 0 ? 7 : 0) << c.path;
+        EXPECT_EQ(bytes[HeaderSize - 1], 0) << c.path;  // nothing past what was read
     }
 }
 
