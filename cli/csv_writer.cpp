@@ -18,20 +18,21 @@ inline constexpr const FieldRow* kColumns[] = {
     &field::BitPerSample, &field::AudioFormat, &field::SN,
     &field::NextFileName};
 
-// A field in quotes, its quotes doubled, where it holds a comma, a quote or a line end.
-std::string Quoted(const std::string& field) {
-    bool plain = true;
+// A field onto the row, in quotes with its quotes doubled where it holds a
+// comma, a quote or a line end.
+void AppendQuoted(std::string& row, const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        row += field;
+        return;
+    }
+    row += '"';
     for (const char c : field) {
-        plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+        row += c;
+        if (c == '"') {
+            row += '"';
+        }
     }
-    if (plain) {
-        return field;
-    }
-    std::string quoted = "\"";
-    for (const char c : field) {
-        quoted += c == '"' ? "\"\"" : std::string(1, c);
-    }
-    return quoted + "\"";
+    row += '"';
 }
 
 std::string FieldColumn(const Recording& recording, const FieldRow& row) {
@@ -116,13 +117,15 @@ std::vector<std::string> CsvChainFields(const Chain& chain, const ChainSummary& 
 
 std::string CsvRow(const std::vector<std::string>& fields) {
     std::string row;
+    row.reserve(256);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) {
             row += ',';
         }
-        row += Quoted(fields[i]);
+        AppendQuoted(row, fields[i]);
     }
-    return row + "\n";
+    row += '\n';
+    return row;
 }
 
 // A header, then a row a file; outside --summary a chain is in its rows' columns.

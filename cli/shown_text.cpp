@@ -11,13 +11,25 @@ namespace kalimber {
 // YYYY-MM-DD hh:mm:ss.mmm from the words as stored, however odd.
 // (As "%04u-%02u-%02u %02u:%02u:%02u.%03u" would print them, without printf.)
 std::string TimeText(const TimeStamp& t) {
-    std::string text;
-    auto put = [&text](unsigned value, std::size_t digits, char after) {
-        const std::string number = std::to_string(value);
-        text.append(number.size() < digits ? digits - number.size() : 0, '0');
-        text += number;
+    // Each field as at least its digits, with zeros before: 65535 in a month
+    // shows whole, as stored.
+    char text[48];
+    char* at = text;
+    auto put = [&at](unsigned value, int digits, char after) {
+        char reversed[8];
+        int n = 0;
+        do {
+            reversed[n++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        for (int pad = n; pad < digits; ++pad) {
+            *at++ = '0';
+        }
+        while (n > 0) {
+            *at++ = reversed[--n];
+        }
         if (after != '\0') {
-            text += after;
+            *at++ = after;
         }
     };
     put(t.Year.Get(), 4, '-');
@@ -27,7 +39,7 @@ std::string TimeText(const TimeStamp& t) {
     put(t.Minute.Get(), 2, ':');
     put(t.Second.Get(), 2, '.');
     put(t.Millisecond.Get(), 3, '\0');
-    return text;
+    return std::string(text, at);
 }
 
 std::string DurationText(std::uint64_t ms) {

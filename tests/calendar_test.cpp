@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/calendar.h"
+#include "cli/writers.h"
 
 namespace kalimber::test {
 namespace {
@@ -61,6 +62,27 @@ TEST(CommandLine, TimesAreRealDatesWithTheirWeekday) {
         }
     }
     EXPECT_EQ(ReadTime("2026-11-28 23:52:00.5")->Millisecond.Get(), 500);
+}
+
+// A time as stored, however odd: each field zero-padded to its width and
+// never cut, the day of week left out.
+TEST(CommandLine, ATimeShowsEveryFieldAsStored) {
+    const struct {
+        std::uint16_t fields[8];  // year, month, day of week, day, hour, minute, second, millisecond
+        const char* text;
+    } cases[] = {
+        {{2021, 4, 6, 17, 14, 3, 9, 45}, "2021-04-17 14:03:09.045"},
+        {{0, 0, 0, 0, 0, 0, 0, 0}, "0000-00-00 00:00:00.000"},
+        {{65535, 65535, 65535, 65535, 65535, 65535, 65535, 65535}, "65535-65535-65535 65535:65535:65535.65535"},
+    };
+    for (const auto& c : cases) {
+        TimeStamp t{};
+        LeU16* parts[] = {&t.Year, &t.Month, &t.DayOfWeek, &t.Day, &t.Hour, &t.Minute, &t.Second, &t.Millisecond};
+        for (int i = 0; i < 8; ++i) {
+            parts[i]->Set(c.fields[i]);
+        }
+        EXPECT_EQ(TimeText(t), c.text);
+    }
 }
 
 }  // namespace
