@@ -26,7 +26,6 @@ std::vector<Case> ChainCases() {
     const std::string& sep = kit.sep;
     const Bytes& sample = kit.sample;
     const Bytes& plain = kit.plain;
-    const std::string& usageHint = kit.usageHint;
     const Bytes& emptyWav = kit.emptyWav;
     const std::string badMonth = [&] {
         Bytes b = Part(160, "c.wav");
@@ -34,9 +33,7 @@ std::vector<Case> ChainCases() {
         return std::string(b.begin(), b.end());
     }();
     const Bytes plainEnd = emptyWav;
-    const std::vector<File> chainOfFive = {{"a.wav", Part(0, "b.wav"), {}}, {"b.wav", Part(160, "c.wav"), {}},
-                                           {"c.wav", Part(320, "d.wav"), {}}, {"d.wav", Part(480, "e.wav"), {}},
-                                           {"e.wav", Part(640, ""), {}}};
+    const std::vector<File> chainOfFive = ChainOfFive();
     const std::vector<File> gapAndFix = GapAndFix();
     std::string fiveReports = kBanner;
     for (const File& f : chainOfFive) {
@@ -152,51 +149,6 @@ std::vector<Case> ChainCases() {
                        json::parse(R"({"name":"b.wav","named_by":"d)" + std::string(windows ? "\\\\" : "/") +
                                    R"(x.wav","first":"d)" + (windows ? "\\\\" : "/") + R"(a.wav"})"));
          }},
-        // The README's picture: the example session drawn the same on every
-        // system and CPU, apart from the separators (and the CR LF that
-        // RunToExit removes).
-        {"--svg: the README's picture of the example session", Where::Everywhere, {}, {"--svg", "session"}, 1, "*",
-         "", Before([] {
-             std::filesystem::create_directory("session");
-             ASSERT_TRUE(sample::WriteExampleSession("session"));
-         }),
-         [](const Exit& e) {
-             std::string out = e.out;
-             std::replace(out.begin(), out.end(), '\\', '/');
-             EXPECT_TRUE(out == SourceText("docs/session.svg")) << "rebuild docs/session.svg as the README says";
-         }},
-        {"--svg: the README's crowded minute, in lanes", Where::Everywhere, {}, {"--svg", "crowded"}, 1, "*", "",
-         Before([] {
-             std::filesystem::create_directory("crowded");
-             ASSERT_TRUE(sample::WriteCrowdedSession("crowded"));
-         }),
-         [](const Exit& e) {
-             std::string out = e.out;
-             std::replace(out.begin(), out.end(), '\\', '/');
-             EXPECT_TRUE(out == SourceText("docs/crowded.svg")) << "rebuild docs/crowded.svg as the README says";
-         }},
-        {"--svg -q: a chain that holds, drawn for nobody", Where::Everywhere, chainOfFive, {"--svg", "-q", "a.wav"}, 0,
-         "", ""},
-        {"--svg -r: the chains of every subfolder, the lost files listed", Where::Everywhere,
-         {{"d/a.wav", Part(0, "b.wav"), {}}, {"d/b.wav", Part(160, ""), {}}, {"d/s/x.wav", Part(320, ""), {}},
-          {"d/s/t/plain.wav", plain, {}}},
-         {"--svg", "-r", "d"}, 1, "*", "", {},
-         [=](const Exit& e) {
-             EXPECT_NE(e.out.find("4 files, 2 chains, 0 breaks"), std::string::npos);
-             EXPECT_NE(e.out.find("; recorded total 0:00:00.480 (480 ms)"), std::string::npos);
-             EXPECT_NE(e.out.find("<title>d" + sep + "s" + sep + "x.wav\nStartTime 2021-04-17 14:03:09.365\n"),
-                       std::string::npos);
-             EXPECT_NE(e.out.find("d" + sep + "s" + sep + "t" + sep + "plain.wav: fails the check: not-orva</text>"),
-                       std::string::npos);
-         }},
-        {"--svg to a full disk", Where::LinuxOnly, chainOfFive, {"--svg", "a.wav"}, 1, "",
-         "kalimber: standard output: No space left on device\n", OutputTo(Output::DevFull)},
-        {"--svg with --json", Where::Everywhere, {}, {"--svg", "--json", "a.wav"}, 2, "",
-         "kalimber: --svg excludes --json\n" + usageHint},
-        {"--svg with a patch", Where::Everywhere, {}, {"--svg", "--cf", "7.05M", "a.wav"}, 2, "",
-         "kalimber: --svg draws a report; a patch writes text or --json\n" + usageHint},
-        {"--svg with --summary", Where::Everywhere, {}, {"--svg", "--summary", "a.wav"}, 2, "",
-         "kalimber: --svg draws every file; --summary does not go with it\n" + usageHint},
         {"a folder whose first file sorts after the one it names", Where::Everywhere,
          {{"d/z.wav", Part(0, "a.wav"), {}}, {"d/a.wav", Part(160, ""), {}}}, {"--chain", "--summary", "d"}, 0,
          Section(2, "d" + sep + "z.wav", "d" + sep + "a.wav", "14:3:9:45", "14:3:9:365", 320, ""), ""},

@@ -92,6 +92,14 @@ Bytes Part(int offsetMs, const std::string& next, std::uint32_t centerFreq) {
     return RecordingWith(h, sample::SampleDataBytes);
 }
 
+std::vector<File> ChainOfFive() {
+    return {{"a.wav", Part(0, "b.wav"), {}},
+            {"b.wav", Part(160, "c.wav"), {}},
+            {"c.wav", Part(320, "d.wav"), {}},
+            {"d.wav", Part(480, "e.wav"), {}},
+            {"e.wav", Part(640, ""), {}}};
+}
+
 std::vector<File> GapAndFix() {
     return {{"a.wav", Part(0, "b.wav"), {}}, {"b.wav", Part(160, "c.wav"), {}}, {"c.wav", Part(5320, "", 7050000), {}}};
 }

@@ -60,6 +60,9 @@ std::function<void(const Exit&)> ProgressShown(const std::string& verb);
 // offsets in ms, each naming the next.
 Bytes Part(int offsetMs, const std::string& next, std::uint32_t centerFreq = 7100000);
 
+// a.wav to e.wav, each naming the next, 160 ms each one after the other.
+std::vector<File> ChainOfFive();
+
 // a.wav, b.wav and c.wav, with a 5-second gap before the third, whose centre
 // frequency was fixed.
 std::vector<File> GapAndFix();
