@@ -20,7 +20,7 @@
 namespace kalimber {
 namespace {
 
-constexpr const char* kUsageHint = "Try 'kalimber --help'.\n";
+constexpr const char* kUsageHint = "Try 'kalimber --help'.";
 
 int UsageError(const std::string& message) {
     return TellUsageError(message);
@@ -31,7 +31,7 @@ int UsageError(const std::string& message) {
 int TellUsageError(const std::string& message) {
     Console before;  // told before any progress line is drawn
     TellError(before, message);
-    PrintError("%s", kUsageHint);
+    TellLine(before, kUsageHint);
     return ExitUsage;
 }
 
