@@ -146,11 +146,8 @@ int Undo(const CommandLineOptions& options, const Writer& writer, Console& conso
         StepProgress(console, progress, write->Text);
     }
     HideProgress(console);
-    if (const int signal = InterruptSignal(); signal != 0) {
-        TellLine(console, PatchSummary(tally, options,
-                                       ", interrupted after " + std::to_string(Taken(tally)) + " of " +
-                                           std::to_string(writes.size()) + " files"));
-        return 128 + signal;
+    if (const int status = EndInterrupted(options, console, tally, writes.size()); status >= 0) {
+        return status;
     }
     writer.End(PatchSummary(tally, options));
     return tally.Refused == 0 && tally.Failed == 0 && LogHolds(console, log) ? ExitOk : ExitFailed;

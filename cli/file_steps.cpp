@@ -56,16 +56,19 @@ std::uint64_t CountPaths(const CommandLineOptions& options, const Console& conso
     return paths;
 }
 
-int EndInterrupted(const CommandLineOptions& options, Console& console, const PatchTally& tally) {
+int EndInterrupted(const CommandLineOptions& options, Console& console, const PatchTally& tally,
+                   std::optional<std::uint64_t> total) {
     const int signal = InterruptSignal();
     if (signal == 0) {
         return -1;
     }
-    std::uint64_t files = 0;  // the files named and those of the folders named
-    WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
-        files += !found.NoWavFiles;
-        return true;
-    });
+    std::uint64_t files = total.value_or(0);
+    if (!total) {  // the files named and those of the folders named
+        WalkPaths(options.Paths, options.Recursive, [&](const FoundPath& found) {
+            files += !found.NoWavFiles;
+            return true;
+        });
+    }
     const std::uint64_t taken = static_cast<std::uint64_t>(Taken(tally));
     TellLine(console, PatchSummary(tally, options,
                                    ", interrupted after " + std::to_string(taken) + " of " +

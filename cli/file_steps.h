@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "cli/chain.h"
 #include "cli/options.h"
@@ -38,7 +39,10 @@ std::uint64_t CountPaths(const CommandLineOptions& options, const Console& conso
 // After an interrupt: the summary, ", interrupted after N of M files" (under
 // -q too: it says where the run stopped), and the status of the signal (130
 // for SIGINT); -1 where none came.
-int EndInterrupted(const CommandLineOptions& options, Console& console, const PatchTally& tally);
+// total: the files the run had to take, where it knows them (an undo's log);
+// else the walk counts them.
+int EndInterrupted(const CommandLineOptions& options, Console& console, const PatchTally& tally,
+                   std::optional<std::uint64_t> total = std::nullopt);
 
 // True while the log takes each write's record; told once where it fails,
 // and the run stops before the next file.

@@ -79,6 +79,13 @@ std::vector<Case> GuardCases() {
     // files are many, so that the run is still going when the first line is out.
     Limits ctrlC = Interrupted("", SIGINT);
     ctrlC.before = MakeBatch(1000);
+    // A batch of 20 patched with a log, whose undo is then interrupted.
+    Limits undoing = Interrupted("100", SIGINT);
+    undoing.before = [] {
+        MakeBatch(20)();
+        const Exit patch = RunToExit(".", {"-q", "--cf", "7.05M", "--log", "x.log", "d"});
+        ASSERT_EQ(patch.status, 0) << patch.err;
+    };
     // A file locked by this test process, as another run holds it.
     auto locked = Before([] {
         const int fd = open("a.wav", O_RDONLY | O_CLOEXEC);
@@ -145,6 +152,22 @@ std::vector<Case> GuardCases() {
         interrupted("SIGINT ends a patch between files: 130", SIGINT, 130, false),
         {"Ctrl-C in a Windows console ends a patch between files", Where::WindowsOnly, {}, batch, 130, "*", "*", ctrlC,
          StoppedBetweenFiles(1000)},
+        // An undo stops between files too, and says how far into its log it came.
+        {"SIGINT ends an undo between files: 130", Where::Direct, {}, {"--undo", "x.log"}, 130, "*", "*", undoing,
+         [](const Exit& e) {
+             const Bytes old = WellFormedRecording(1000);
+             const Bytes patched = Patched(old, 7050000, 150000);
+             int undone = 0;
+             for (int i = 0; i < 20; ++i) {
+                 const Bytes now = ReadFileBytes("d/a" + std::to_string(1000 + i) + ".wav");
+                 EXPECT_TRUE(now == old || now == patched) << i;
+                 undone += now == old;
+             }
+             EXPECT_EQ(std::count(e.out.begin(), e.out.end(), '\n'), undone) << e.out;
+             EXPECT_GT(undone, 0);
+             EXPECT_LT(undone, 20);
+             EXPECT_TRUE(EndsWith(e.err, ", interrupted after " + std::to_string(undone) + " of 20 files\n")) << e.err;
+         }},
         interrupted("SIGTERM ends a patch between files: 143", SIGTERM, 143, false),
         interrupted("SIGHUP ends a patch between files: 129", SIGHUP, 129, false),
         interrupted("a second SIGINT does not cut it short", SIGINT, 130, true),
